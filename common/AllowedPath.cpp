@@ -1,0 +1,62 @@
+#include "common/AllowedPath.h"
+
+#include <shlobj.h>
+#include <shlwapi.h>
+#include <wchar.h>
+
+#include "common/Log.h"
+#include "common/Product.h"
+
+// Last: it marks the unbounded string functions of earlier headers as banned.
+#include <strsafe.h>
+
+namespace {
+
+// Resolves a path against the current directory into a kPathUnits buffer,
+// falling back to the text as it stands. FALSE only when even that fails.
+BOOL ResolveFullPath(LPCWSTR lpszPath, LPWSTR lpszFull)
+{
+    if (GetFullPathNameW(lpszPath, kPathUnits, lpszFull, nullptr) != 0)
+        return TRUE;
+    return SUCCEEDED(StringCchCopyNW(lpszFull, kPathUnits, lpszPath, kPathUnits));
+}
+
+bool IsPathSeparator(WCHAR ch)
+{
+    return ch == L'\\' || ch == L'/';
+}
+
+}  // namespace
+
+BOOL IsAllowedPath(LPCWSTR lpszPath)
+{
+    if (lpszPath == nullptr) {
+        ReportNullArgument(L"IsAllowedPath", __LINE__, L"lpszPath");
+        return FALSE;
+    }
+
+    WCHAR szProgramFiles[kPathUnits] = {};
+    WCHAR szProductFolder[kPathUnits] = {};
+    if (!SHGetSpecialFolderPathW(nullptr, szProgramFiles, CSIDL_PROGRAM_FILES, FALSE)
+        || PathCombineW(szProductFolder, szProgramFiles, kProductFolderName) == nullptr) {
+        if (FAILED(StringCchCopyNW(szProductFolder, kPathUnits, kDefaultProductFolder, kPathUnits)))
+            return FALSE;
+    }
+
+    WCHAR szFullFolder[kPathUnits] = {};
+    WCHAR szFullPath[kPathUnits] = {};
+    if (!ResolveFullPath(szProductFolder, szFullFolder) || !ResolveFullPath(lpszPath, szFullPath))
+        return FALSE;
+
+    size_t cchFolder = 0;
+    if (FAILED(StringCchLengthW(szProductFolder, kPathUnits, &cchFolder)))
+        return FALSE;
+
+    if (_wcsnicmp(szFullFolder, szFullPath, cchFolder) != 0)
+        return FALSE;
+
+    // The folder's name must end where the match ends: "TAVOBattOld" beside
+    // the product folder is another folder.
+    const WCHAR chNext = szFullPath[cchFolder];
+    return chNext == L'\0' || IsPathSeparator(chNext);
+}

@@ -1,0 +1,10 @@
+#!/bin/sh
+# Ends every Wine process of the test prefix: no strays after the run.
+#   prefix-down.sh PREFIX
+set -u
+export WINEPREFIX="$1"
+wineserver=/usr/lib/wine/wineserver
+[ -x "$wineserver" ] || wineserver=$(command -v wineserver)
+"$wineserver" -k 2>/dev/null || true
+"$wineserver" -w 2>/dev/null || true
+echo "prefix-down: wineserver of $1 ended"
