@@ -33,8 +33,11 @@ LRESULT CALLBACK SchedulerWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM
 {
     switch (uMsg) {
     case kUninstallNotice:
+        // Like the real scheduler, leave once the product is being removed,
+        // so that the uninstaller can delete the program file.
         Count(kStandInNoticesValue);
         Sleep(ReadControl(kStandInHandlerDelayValue));
+        PostMessageW(hWnd, WM_CLOSE, 0, 0);
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);

@@ -122,4 +122,11 @@ std::vector<AceEntry> WithUsersWidened(std::vector<AceEntry> dacl)
     return dacl;
 }
 
+void ExpectUsersHaveFullAccess(HKEY root, const std::wstring& subkey)
+{
+    const std::vector<AceEntry> dacl = ReadDacl(root, subkey);
+    EXPECT_FALSE(dacl.empty()) << "no access list";
+    EXPECT_EQ(WithUsersWidened(dacl), dacl) << Describe(dacl);
+}
+
 }  // namespace tbtest

@@ -36,4 +36,8 @@ void WriteNullDacl(HKEY root, const std::wstring& subkey);
 // for Users widened to full access, everything else as it was.
 std::vector<AceEntry> WithUsersWidened(std::vector<AceEntry> dacl);
 
+// Expects a readable access list on which every access-allowed entry for
+// Users gives full access.
+void ExpectUsersHaveFullAccess(HKEY root, const std::wstring& subkey);
+
 }  // namespace tbtest
