@@ -79,7 +79,7 @@ void WriteLog(LPCWSTR lpszFunction, int nLine, LPCWSTR lpszFormat, ...)
                          szMessage)
         == STRSAFE_E_INSUFFICIENT_BUFFER) {
         const size_t cchLineEnd = 2;
-        StringCchCopyW(g_line + kLogLineUnits - 1 - cchLineEnd, cchLineEnd + 1, kLogLineEnd);
+        static_cast<void>(StringCchCopyW(g_line + kLogLineUnits - 1 - cchLineEnd, cchLineEnd + 1, kLogLineEnd));
     }
 
     AppendLogText(szPath, g_line);
@@ -102,7 +102,9 @@ void CreateLogFilePath(LPWSTR lpszPath, DWORD cchPath, LPCWSTR szFilename)
         StringCchPrintfW(szJoined, kPathUnits, kFileInFolderFormat, szFolder, szFilename);
     else
         StringCchPrintfW(szJoined, kPathUnits, kFileInCurrentDirectoryFormat, szFilename);
-    StringCchCopyW(lpszPath, cchPath, szJoined);
+    // A path cut to the caller's capacity is used as it is: the log is a
+    // diagnostic aid and nothing else depends on its name.
+    static_cast<void>(StringCchCopyW(lpszPath, cchPath, szJoined));
 }
 
 void FormatLogTimeStamp(LPWSTR lpszOut, size_t cchOut)
@@ -128,6 +130,7 @@ void AppendLogText(LPCWSTR lpszPath, LPCWSTR lpszText)
             DWORD cbWritten = 0;
             if (SetFilePointer(file.get(), 0, nullptr, FILE_END) == 0)
                 WriteFile(file.get(), kUtf16ByteOrderMark, sizeof(kUtf16ByteOrderMark), &cbWritten, nullptr);
+            // cppcheck-suppress lstrlenWCalled ; the text is the caller's terminated line buffer
             WriteFile(file.get(), lpszText, static_cast<DWORD>(lstrlenW(lpszText)) * sizeof(WCHAR), &cbWritten,
                       nullptr);
             return;

@@ -4,11 +4,11 @@
 #   wine, wine64                             runs the programs and tests
 #   cmake                                    the build
 #   googletest                               sources of the test framework
-#   clang                                    a second compiler's syntax check
+#   clang, clang-tidy, cppcheck              a second compiler and static analysis
 #   nsis                                     the example installer
 set -eu
 need=""
-for pkg in g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools wine wine64 cmake googletest clang nsis; do
+for pkg in g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools wine wine64 cmake googletest clang clang-tidy cppcheck nsis; do
   dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || need="$need $pkg"
 done
 if [ -z "$need" ]; then

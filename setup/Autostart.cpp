@@ -36,7 +36,7 @@ void ReadAppPathsRegistration(LPWSTR lpSchedulerPath)
         return;
 
     if (dwType == REG_SZ) {
-        StringCchCopyW(lpSchedulerPath, kPathUnits, szValue);
+        static_cast<void>(StringCchCopyW(lpSchedulerPath, kPathUnits, szValue));  // same capacity: cannot cut
     } else if (dwType == REG_EXPAND_SZ) {
         const DWORD cchNeeded = ExpandEnvironmentStringsW(szValue, lpSchedulerPath, kPathUnits);
         if (cchNeeded == 0 || cchNeeded > kPathUnits)

@@ -1,10 +1,11 @@
 #!/bin/sh
 # Makes a fresh, headless 64-bit Wine prefix for one test run and keeps its
 # wineserver running until prefix-down.sh.
-#   prefix-up.sh PREFIX STAND_IN_EXE
+#   prefix-up.sh PREFIX [STAND_IN_EXE]
+# With STAND_IN_EXE, installs it as the scheduler, C:\Program Files\TAVOBatt\tbSched.exe.
 set -eu
 prefix=$1
-standin=$2
+standin=${2:-}
 export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
 wineserver=/usr/lib/wine/wineserver
 [ -x "$wineserver" ] || wineserver=$(command -v wineserver)
@@ -26,6 +27,7 @@ wine reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
 # that started them would leave them holding its output pipe open.
 wine cmd /c exit </dev/null >/dev/null 2>&1
 
+[ -n "$standin" ] || exit 0
 product="$prefix/drive_c/Program Files/TAVOBatt"
 mkdir -p "$product"
 cp "$standin" "$product/tbSched.exe"

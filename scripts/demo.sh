@@ -1,0 +1,43 @@
+#!/bin/sh
+# The demo: installs what is missing, builds tbSetup.exe and the example
+# installer, then, in a Wine prefix of its own (build/demo-prefix), installs
+# TAVOBatt silently (the installer runs "tbSetup.exe /Commit") and removes it
+# again (the uninstaller runs "tbSetup.exe /Uninstall"), printing before and
+# after each step what tbSetup.exe may change.
+set -eu
+cd "$(dirname "$0")/.."
+./scripts/deps.sh
+./scripts/build.sh >/dev/null
+echo "build: build/bin/tbSetup.exe and build/bin/TAVOBatt-setup.exe are ready"
+
+root=$(pwd)
+bin="$root/build/bin"
+export WINEPREFIX="$root/build/demo-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
+trap './tests/wine/prefix-down.sh "$WINEPREFIX" >/dev/null' EXIT
+./tests/wine/prefix-up.sh "$WINEPREFIX"
+
+inspect() {
+  echo
+  echo "---- $1"
+  wine "$bin/tbInspect.exe" | tr -d '\r'
+}
+
+# An earlier version left the product key behind, with the access list that
+# the system gives a new key: Users may only read.
+wine reg add 'HKLM\SOFTWARE\TAVO\TAVOBatt' /v Version /d 0.9 /f >/dev/null
+inspect "before installation (an earlier version left the product key)"
+
+echo
+echo "==== TAVOBatt-setup.exe /S    (copies tbSched.exe, tbSched.exe.reg, tbSetup.exe; writes App Paths; runs tbSetup.exe /Commit)"
+wine "$bin/TAVOBatt-setup.exe" /S
+inspect "after installation: Run value, imported settings, settings file gone, Users widened to full access (KA)"
+
+echo
+echo "==== uninstall.exe /S         (runs tbSetup.exe /Uninstall, then removes the files)"
+# "_?=" makes the uninstaller run in place, so that waiting for it waits for
+# the uninstall. It must stand unquoted at the end of the command line, which
+# wine's own argument passing would quote: a batch file hands it over as is.
+printf '@"C:\\Program Files\\TAVOBatt\\uninstall.exe" /S _?=C:\\Program Files\\TAVOBatt\r\n' \
+  > "$WINEPREFIX/drive_c/uninstall-tavobatt.bat"
+wine cmd /c 'C:\uninstall-tavobatt.bat'
+inspect "after uninstall: the scheduler was started and received one notice"
