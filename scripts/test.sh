@@ -10,5 +10,4 @@ echo "== build"
 echo "== clang syntax check (x86_64-w64-mingw32)"
 ./scripts/lint.sh
 echo "== tests (under Wine, in build/wineprefix)"
-cd build
 ctest --preset mingw "$@"
