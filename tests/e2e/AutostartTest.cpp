@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "common/Handles.h"
+#include "setup/Setup.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -112,6 +114,39 @@ TEST(Autostart, CommitNeverLooksBesideTheProgram)
 
     EXPECT_FALSE(ImportedValue().has_value());
     EXPECT_TRUE(FileExists(settings.path()));
+}
+
+struct ModuleTraits {
+    using Type = HMODULE;
+    static Type Invalid() noexcept { return nullptr; }
+    static bool IsValid(Type value) noexcept { return value != nullptr; }
+    static void Close(Type value) noexcept { FreeLibrary(value); }
+};
+
+TEST(Autostart, NothingIsBuiltFromACutProgramPath)
+{
+    // A module whose path passes the 260-unit limit: the platform cuts it
+    // inside the folder "e...e", which would make "d...d" look like the
+    // program's folder. Wine starts no program from such a path, so the
+    // action is given a loaded copy of tbSetup.exe as its module.
+    const std::wstring outer = std::wstring(kProductFolder) + L"\\" + std::wstring(200, L'd');
+    const std::wstring inner = outer + L"\\" + std::wstring(100, L'e');
+    ScopedFolder outerFolder(outer);
+    ScopedFolder innerFolder(L"\\\\?\\" + inner);
+    ScopedFile copy(L"\\\\?\\" + inner + L"\\tbSetup.exe");
+    ASSERT_TRUE(CopyFileW(SetupExePath().c_str(), copy.path().c_str(), FALSE)) << GetLastError();
+    UniqueResource<ModuleTraits> module(LoadLibraryExW(copy.path().c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES));
+    ASSERT_TRUE(static_cast<bool>(module)) << GetLastError();
+    WCHAR szModule[MAX_PATH] = {};
+    ASSERT_EQ(static_cast<DWORD>(MAX_PATH), GetModuleFileNameW(module.get(), szModule, MAX_PATH));
+
+    WCHAR szSchedulerPath[MAX_PATH] = {};
+    LocateSchedulerBesideProgram(module.get(), szSchedulerPath);
+    EXPECT_EQ(std::wstring(), std::wstring(szSchedulerPath));
+
+    // The same action on an ordinary module path.
+    LocateSchedulerBesideProgram(nullptr, szSchedulerPath);
+    EXPECT_EQ(BinDir() + L"\\tbSched.exe", std::wstring(szSchedulerPath));
 }
 
 }  // namespace

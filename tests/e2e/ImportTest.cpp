@@ -89,6 +89,21 @@ TEST(Import, ASettingsFileBeingWrittenIsNeitherImportedNorRemoved)
     EXPECT_TRUE(FileExists(install.settingsPath()));
 }
 
+TEST(Import, ACommandTooLongForItsBufferStartsNothing)
+{
+    // The command is the editor's quoted path, "/s" and the quoted settings
+    // path: with a settings path of 235 characters it passes 259.
+    const std::wstring folder = std::wstring(kProductFolder) + L"\\";
+    ScopedFolder deep(folder + std::wstring(235 - folder.size() - std::wstring(L"\\tbSched.exe.reg").size(), L'd'));
+    SimulatedInstallation install(deep.path() + L"\\tbSched.exe");
+    ASSERT_EQ(235u, install.settingsPath().size());
+
+    RunSetup(L"/Commit");
+
+    EXPECT_FALSE(ImportedValue().has_value());
+    EXPECT_TRUE(FileExists(install.settingsPath()));
+}
+
 TEST(Import, OnlyTheSystemRegistryEditorRuns)
 {
     // A registry editor planted beside tbSetup.exe and in the current
