@@ -19,7 +19,7 @@ trap './tests/wine/prefix-down.sh "$WINEPREFIX" >/dev/null' EXIT
 inspect() {
   echo
   echo "---- $1"
-  wine "$bin/tbInspect.exe" | tr -d '\r'
+  wine "$bin/tbShowState.exe" | tr -d '\r'
 }
 
 # An earlier version left the product key behind, with the access list that

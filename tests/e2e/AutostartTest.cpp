@@ -116,12 +116,6 @@ TEST(Autostart, CommitNeverLooksBesideTheProgram)
     EXPECT_TRUE(FileExists(settings.path()));
 }
 
-struct ModuleTraits {
-    using Type = HMODULE;
-    static Type Invalid() noexcept { return nullptr; }
-    static bool IsValid(Type value) noexcept { return value != nullptr; }
-    static void Close(Type value) noexcept { FreeLibrary(value); }
-};
 
 TEST(Autostart, NothingIsBuiltFromACutProgramPath)
 {
@@ -135,7 +129,7 @@ TEST(Autostart, NothingIsBuiltFromACutProgramPath)
     ScopedFolder innerFolder(L"\\\\?\\" + inner);
     ScopedFile copy(L"\\\\?\\" + inner + L"\\tbSetup.exe");
     ASSERT_TRUE(CopyFileW(SetupExePath().c_str(), copy.path().c_str(), FALSE)) << GetLastError();
-    UniqueResource<ModuleTraits> module(LoadLibraryExW(copy.path().c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES));
+    UniqueModule module(LoadLibraryExW(copy.path().c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES));
     ASSERT_TRUE(static_cast<bool>(module)) << GetLastError();
     WCHAR szModule[MAX_PATH] = {};
     ASSERT_EQ(static_cast<DWORD>(MAX_PATH), GetModuleFileNameW(module.get(), szModule, MAX_PATH));

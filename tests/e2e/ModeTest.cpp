@@ -11,16 +11,10 @@ namespace {
 
 using namespace tbtest;
 
-struct LibraryTraits {
-    using Type = HMODULE;
-    static Type Invalid() noexcept { return nullptr; }
-    static bool IsValid(Type value) noexcept { return value != nullptr; }
-    static void Close(Type value) noexcept { FreeLibrary(value); }
-};
 
 TEST(Program, EmbedsTheElevationManifestAsResourceOne)
 {
-    UniqueResource<LibraryTraits> image(
+    UniqueModule image(
         LoadLibraryExW(SetupExePath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE));
     ASSERT_TRUE(static_cast<bool>(image));
     HRSRC resource = FindResourceW(image.get(), MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));

@@ -4,11 +4,22 @@
 
 #include <windows.h>
 
+#include "common/Handles.h"
+
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace tbtest {
+
+struct LoadedModuleTraits {
+    using Type = HMODULE;
+    static Type Invalid() noexcept { return nullptr; }
+    static bool IsValid(Type value) noexcept { return value != nullptr; }
+    static void Close(Type value) noexcept { FreeLibrary(value); }
+};
+// A module loaded with LoadLibraryExW, freed when the test ends.
+using UniqueModule = UniqueResource<LoadedModuleTraits>;
 
 inline constexpr LPCWSTR kProductFolder = L"C:\\Program Files\\TAVOBatt";
 inline constexpr LPCWSTR kSettingsPath = L"C:\\Program Files\\TAVOBatt\\tbSched.exe.reg";

@@ -1,4 +1,4 @@
-// tbInspect.exe: prints, for a person, everything tbSetup.exe may change:
+// tbShowState.exe: prints, for a person, everything tbSetup.exe may change:
 // the Run value, the settings file, the imported settings, "Limited", the
 // access lists of the product key and its direct subkeys, and what the
 // stand-in scheduler recorded. Used by the demo.
