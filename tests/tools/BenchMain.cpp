@@ -108,6 +108,6 @@ int main()
     WIN32_FILE_ATTRIBUTE_DATA data = {};
     GetFileAttributesExW(SetupExePath().c_str(), GetFileExInfoStandard, &data);
     const double kib = data.nFileSizeLow / 1024.0;
-    PrintRow("tbSetup.exe file size", {kib, kib, kib}, "KiB", "static runtime");
+    PrintRow("tbSetup.exe file size", {kib, kib, kib}, "KiB", "static runtime, stripped");
     return 0;
 }
