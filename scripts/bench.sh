@@ -3,6 +3,8 @@
 # its own (build/bench-prefix) and prints a table of medians, min and max.
 set -eu
 cd "$(dirname "$0")/.."
+# Wine wants a home folder; a bare CI environment may not name one.
+export HOME="${HOME:-$(pwd)/build}"
 ./scripts/deps.sh >/dev/null
 ./scripts/build.sh >/dev/null
 export WINEPREFIX="$(pwd)/build/bench-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="

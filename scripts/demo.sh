@@ -6,6 +6,8 @@
 # after each step what tbSetup.exe may change.
 set -eu
 cd "$(dirname "$0")/.."
+# Wine wants a home folder; a bare CI environment may not name one.
+export HOME="${HOME:-$(pwd)/build}"
 ./scripts/deps.sh
 ./scripts/build.sh >/dev/null
 echo "build: build/bin/tbSetup.exe and build/bin/TAVOBatt-setup.exe are ready"

@@ -3,6 +3,8 @@
 # sources with a second compiler, and runs every test under Wine.
 set -eu
 cd "$(dirname "$0")/.."
+# Wine wants a home folder; a bare CI environment may not name one.
+export HOME="${HOME:-$(pwd)/build}"
 echo "== dependencies"
 ./scripts/deps.sh
 echo "== build"
