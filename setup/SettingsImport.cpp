@@ -32,13 +32,12 @@ BOOL RunRegistryEditor(LPCWSTR lpSettingsPath)
     if (cchWindows == 0 || cchWindows >= kPathUnits)
         return FALSE;
 
-    WCHAR szCommand[kPathUnits] = {};
-    if (FAILED(StringCchPrintfW(szCommand, kPathUnits, kImportCommandFormat, szWindows, kRegistryEditorName,
-                                lpSettingsPath)))
-        return FALSE;
-
     WCHAR szEditor[kPathUnits] = {};
     if (FAILED(StringCchPrintfW(szEditor, kPathUnits, L"%s\\%s", szWindows, kRegistryEditorName)))
+        return FALSE;
+
+    WCHAR szCommand[kPathUnits] = {};
+    if (FAILED(StringCchPrintfW(szCommand, kPathUnits, kImportCommandFormat, szEditor, lpSettingsPath)))
         return FALSE;
 
     STARTUPINFOW startup = {};

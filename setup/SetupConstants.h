@@ -15,7 +15,7 @@ inline constexpr DWORD kLegacyMinorVersion = 1;
 
 // The registry editor is started by its full path in the Windows folder.
 inline constexpr LPCWSTR kRegistryEditorName = L"regedit.exe";
-inline constexpr LPCWSTR kImportCommandFormat = L"\"%s\\%s\" /s \"%s\"";
+inline constexpr LPCWSTR kImportCommandFormat = L"\"%s\" /s \"%s\"";
 inline constexpr DWORD kImportTimeoutMs = 60000;
 
 // The scheduler notice: one search a second, at most this many times.
