@@ -6,6 +6,7 @@
 #pragma once
 
 #include <windows.h>
+#include <userenv.h>
 
 template <typename Traits>
 class UniqueResource {
@@ -82,7 +83,46 @@ struct AllocatedSidTraits {
     static void Close(Type value) noexcept { FreeSid(value); }
 };
 
+// An environment block made by CreateEnvironmentBlock.
+struct EnvironmentBlockTraits {
+    using Type = LPVOID;
+    static Type Invalid() noexcept { return nullptr; }
+    static bool IsValid(Type value) noexcept { return value != nullptr; }
+    static void Close(Type value) noexcept { DestroyEnvironmentBlock(value); }
+};
+
 using UniqueHKey = UniqueResource<RegKeyTraits>;
 using UniqueHandle = UniqueResource<KernelHandleTraits>;
 using UniqueHeapBlock = UniqueResource<ProcessHeapBlockTraits>;
 using UniqueSid = UniqueResource<AllocatedSidTraits>;
+using UniqueEnvironmentBlock = UniqueResource<EnvironmentBlockTraits>;
+
+// The two handles CreateProcessW hands back, owned together: put() gives the
+// call its PROCESS_INFORMATION to fill, and both handles are closed when the
+// owner goes out of scope or is filled again.
+class UniqueProcessInformation {
+public:
+    UniqueProcessInformation() noexcept = default;
+    ~UniqueProcessInformation() { reset(); }
+    UniqueProcessInformation(const UniqueProcessInformation&) = delete;
+    UniqueProcessInformation& operator=(const UniqueProcessInformation&) = delete;
+
+    [[nodiscard]] PROCESS_INFORMATION* put() noexcept
+    {
+        reset();
+        return &m_info;
+    }
+    [[nodiscard]] HANDLE process() const noexcept { return m_info.hProcess; }
+    void reset() noexcept
+    {
+        if (m_info.hThread != nullptr)
+            CloseHandle(m_info.hThread);
+        if (m_info.hProcess != nullptr)
+            CloseHandle(m_info.hProcess);
+        m_info = {};
+    }
+    explicit operator bool() const noexcept { return m_info.hProcess != nullptr; }
+
+private:
+    PROCESS_INFORMATION m_info = {};
+};

@@ -20,6 +20,17 @@ int g_lineInProgress = 0;
 // The finished line lives in one process-wide buffer, not on the stack.
 WCHAR g_line[kLogLineUnits];
 
+// The log lies in the common application-data folder, where any user may
+// create files: a link or a second name put there could steer this elevated
+// program's write into a file of the system's. Only a file with one name and
+// no reparse point is written.
+bool IsPlainFile(HANDLE hFile)
+{
+    BY_HANDLE_FILE_INFORMATION info = {};
+    return GetFileInformationByHandle(hFile, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0
+           && info.nNumberOfLinks == 1;
+}
+
 }  // namespace
 
 LogLineGuard::LogLineGuard() noexcept : m_acquired(g_lineInProgress == 0)
@@ -124,9 +135,13 @@ void AppendLogText(LPCWSTR lpszPath, LPCWSTR lpszText)
 
     for (int attempt = 1; attempt <= kLogOpenAttempts; ++attempt) {
         // No sharing: this open is what serialises writers of the same file.
+        // A link is opened as itself, never followed.
         UniqueHandle file(CreateFileW(lpszPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                                      FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_WRITE_THROUGH, nullptr));
+                                      FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_WRITE_THROUGH | FILE_FLAG_OPEN_REPARSE_POINT,
+                                      nullptr));
         if (file) {
+            if (!IsPlainFile(file.get()))
+                return;
             DWORD cbWritten = 0;
             if (SetFilePointer(file.get(), 0, nullptr, FILE_END) == 0)
                 WriteFile(file.get(), kUtf16ByteOrderMark, sizeof(kUtf16ByteOrderMark), &cbWritten, nullptr);

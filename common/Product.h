@@ -17,3 +17,5 @@ inline constexpr LPCWSTR kLogFileName = L"tavobatt_refresh.log";
 
 // Text buffers hold at most the platform's path limit, terminator included.
 inline constexpr DWORD kPathUnits = MAX_PATH;
+// Sub-key names: the registry allows 255 characters, plus the terminator.
+inline constexpr DWORD kSubkeyNameUnits = 256;

@@ -9,10 +9,12 @@ inline constexpr LPCWSTR kSchedulerBaseName = L"tbSched";
 // path as the default value of the sub-key "<base name>.exe".
 inline constexpr LPCWSTR kAppPathsKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths";
 
-// Where the installer puts the scheduler. The launch command is quoted: the
-// path holds a space, and unquoted an elevated start could run C:\Program.exe.
+// Where the installer puts the scheduler, and the folder it is started in.
+// The launch command is the quoted path: it holds a space, and unquoted an
+// elevated start could run C:\Program.exe.
+inline constexpr LPCWSTR kSchedulerFolder = L"C:\\Program Files\\TAVOBatt";
 inline constexpr LPCWSTR kSchedulerInstallPath = L"C:\\Program Files\\TAVOBatt\\tbSched.exe";
-inline constexpr LPCSTR kSchedulerLaunchCommand = "\"C:\\Program Files\\TAVOBatt\\tbSched.exe\"";
+inline constexpr LPCWSTR kSchedulerLaunchCommand = L"\"C:\\Program Files\\TAVOBatt\\tbSched.exe\"";
 
 // The settings file is the executable's full path with this appended.
 inline constexpr LPCWSTR kSettingsFileSuffix = L".reg";

@@ -32,7 +32,7 @@ inspect "before installation (an earlier version left the product key)"
 echo
 echo "==== TAVOBatt-setup.exe /S    (copies tbSched.exe, tbSched.exe.reg, tbSetup.exe; writes App Paths; runs tbSetup.exe /Commit)"
 wine "$bin/TAVOBatt-setup.exe" /S
-inspect "after installation: Run value, imported settings, settings file gone, Users widened to full access (KA)"
+inspect "after installation: Run value, imported settings, settings file gone, Users given modify rights (CCDCLCSWRPSDRC)"
 
 echo
 echo "==== uninstall.exe /S         (runs tbSetup.exe /Uninstall, then removes the files)"

@@ -1,8 +1,10 @@
 // Commit and stand-alone modes: let processes without elevation write the
-// product key, by widening the Users group's existing access entries on the
-// key and on each direct subkey to full access. No entry is ever added.
+// product key, by setting the Users group's existing access entries on the
+// key and on each direct subkey to modify rights. No entry is ever added,
+// and no registry link is ever followed.
 #include "common/Handles.h"
 #include "common/Product.h"
+#include "common/RegistryLink.h"
 #include "setup/Setup.h"
 #include "setup/SetupConstants.h"
 
@@ -33,11 +35,15 @@ DWORD ReadKeyDacl(HKEY hKey, UniqueHeapBlock& descriptor)
     return static_cast<DWORD>(lResult);
 }
 
-// Widens every access-allowed entry for Users; TRUE when one was changed.
-// Deny entries stay as they are: widening one would lock Users out.
-BOOL WidenUsersEntries(PACL pDacl, DWORD dwAceCount, PSID pUsersSid)
+// What the Users group is found with in the access list.
+enum class UsersEntries { None, AlreadyModifyOnly, Changed };
+
+// Gives every access-allowed entry for Users modify rights, and no more:
+// rights an earlier version granted beyond them are taken back. Deny
+// entries stay as they are: widening one would lock Users out.
+UsersEntries SetUsersEntriesToModify(PACL pDacl, DWORD dwAceCount, PSID pUsersSid)
 {
-    BOOL bChanged = FALSE;
+    UsersEntries found = UsersEntries::None;
     for (DWORD i = 0; i < dwAceCount; ++i) {
         LPVOID pAce = nullptr;
         if (!GetAce(pDacl, i, &pAce))
@@ -48,10 +54,15 @@ BOOL WidenUsersEntries(PACL pDacl, DWORD dwAceCount, PSID pUsersSid)
         auto* pAllowed = static_cast<ACCESS_ALLOWED_ACE*>(pAce);
         if (!EqualSid(&pAllowed->SidStart, pUsersSid))
             continue;
-        pAllowed->Mask |= kFullKeyAccess;
-        bChanged = TRUE;
+        const ACCESS_MASK newMask = (pAllowed->Mask | kUsersModifyAccess) & ~kUsersWithheldAccess;
+        if (newMask != pAllowed->Mask) {
+            pAllowed->Mask = newMask;
+            found = UsersEntries::Changed;
+        } else if (found == UsersEntries::None) {
+            found = UsersEntries::AlreadyModifyOnly;
+        }
     }
-    return bChanged;
+    return found;
 }
 
 }  // namespace
@@ -81,17 +92,27 @@ DWORD GrantUsersFullControl(HKEY hKey)
                                   0, 0, usersSid.put()))
         return GetLastError();
 
-    if (!WidenUsersEntries(pDacl, aclSize.AceCount, usersSid.get()))
+    switch (SetUsersEntriesToModify(pDacl, aclSize.AceCount, usersSid.get())) {
+    case UsersEntries::None:
         return ERROR_NOT_FOUND;
+    case UsersEntries::AlreadyModifyOnly:
+        return ERROR_SUCCESS;
+    case UsersEntries::Changed:
+        break;
+    }
     return static_cast<DWORD>(RegSetKeySecurity(hKey, DACL_SECURITY_INFORMATION, descriptor.get()));
 }
 
 void GrantUsersAccessToProductKey()
 {
+    // Neither the product key nor a subkey is opened through a link: a link
+    // there was planted by a user, and its target gets nothing.
     UniqueHKey product;
-    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kProductKey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr,
-                        product.put(), nullptr)
+    if (RegCreateKeyExW(HKEY_LOCAL_MACHINE, kProductKey, 0, nullptr, REG_OPTION_NON_VOLATILE | REG_OPTION_OPEN_LINK,
+                        KEY_ALL_ACCESS, nullptr, product.put(), nullptr)
         != ERROR_SUCCESS)
+        return;
+    if (IsRegistryLink(product.get()))
         return;
 
     static_cast<void>(GrantUsersFullControl(product.get()));
@@ -104,7 +125,8 @@ void GrantUsersAccessToProductKey()
             != ERROR_SUCCESS)
             break;
         UniqueHKey child;
-        if (RegOpenKeyExW(product.get(), szName, 0, KEY_ALL_ACCESS, child.put()) == ERROR_SUCCESS)
+        if (RegOpenKeyExW(product.get(), szName, REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, child.put()) == ERROR_SUCCESS
+            && !IsRegistryLink(child.get()))
             static_cast<void>(GrantUsersFullControl(child.get()));
     }
 }

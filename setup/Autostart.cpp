@@ -2,6 +2,7 @@
 // register that path to start at every logon.
 
 #include "common/Handles.h"
+#include "common/MachineEnvironment.h"
 #include "common/Product.h"
 #include "companion/Scheduler.h"
 #include "setup/Setup.h"
@@ -13,8 +14,9 @@
 namespace {
 
 // Reads the App Paths default value into lpSchedulerPath. REG_SZ is taken as
-// it stands and REG_EXPAND_SZ expanded; any other type, or text that does not
-// fit kPathUnits with its terminator, gives no path.
+// it stands and REG_EXPAND_SZ expanded against the machine's variables, never
+// this process's; any other type, or text that does not fit kPathUnits with
+// its terminator, gives no path.
 void ReadAppPathsRegistration(LPWSTR lpSchedulerPath)
 {
     WCHAR szSubkey[kPathUnits] = {};
@@ -38,9 +40,7 @@ void ReadAppPathsRegistration(LPWSTR lpSchedulerPath)
     if (dwType == REG_SZ) {
         static_cast<void>(StringCchCopyW(lpSchedulerPath, kPathUnits, szValue));  // same capacity: cannot cut
     } else if (dwType == REG_EXPAND_SZ) {
-        const DWORD cchNeeded = ExpandEnvironmentStringsW(szValue, lpSchedulerPath, kPathUnits);
-        if (cchNeeded == 0 || cchNeeded > kPathUnits)
-            lpSchedulerPath[0] = L'\0';
+        static_cast<void>(ExpandMachineEnvironmentStrings(szValue, lpSchedulerPath, kPathUnits));  // empty on failure
     }
 }
 

@@ -8,10 +8,14 @@ namespace {
 
 // Skips the program name that leads a command line, as the platform's own
 // splitting does: a quoted name runs to its closing quote, an unquoted one
-// to the first blank.
+// to the first blank. A caller that passes no program name at all (as
+// CreateProcessW(path, L"/Commit") does) starts the line with a switch,
+// which is kept.
 LPCWSTR SkipProgramName(LPCWSTR lpCommandLine)
 {
     LPCWSTR p = lpCommandLine;
+    if (*p == L'/')
+        return p;
     if (*p == L'"') {
         ++p;
         while (*p != L'\0' && *p != L'"')

@@ -1,9 +1,11 @@
 // Commit and stand-alone modes: merge the scheduler's settings file into the
-// registry with the system registry editor; after an installation, remove it.
+// registry with the system's reg.exe; after an installation, once the merge
+// has succeeded, remove it.
 
 #include "common/AllowedPath.h"
 #include "common/Handles.h"
 #include "common/Product.h"
+#include "common/RegistryLink.h"
 #include "companion/Scheduler.h"
 #include "setup/Setup.h"
 #include "setup/SetupConstants.h"
@@ -21,34 +23,38 @@ BOOL CanReadSettingsFile(LPCWSTR lpSettingsPath)
     return file ? TRUE : FALSE;
 }
 
-// Runs the registry editor silently on the file and waits for it to end.
-// TRUE only when the editor ran to its end within the bound. The editor is
-// named by its full path in the Windows folder, never looked for through the
-// search path, which an elevated program must not trust.
-BOOL RunRegistryEditor(LPCWSTR lpSettingsPath)
+// Merges the file with the system's reg.exe and waits for it to end. TRUE
+// only when it ran to its end within the bound and exited with 0, which it
+// does only when it imported the file: unlike the registry editor's silent
+// mode, it reports a file it could not read. The tool is named by its full
+// path in the system folder (never looked for through a search path, nor in
+// a per-user Windows folder), and runs there, not in this program's current
+// folder, which a user may have chosen.
+BOOL ImportWithRegTool(LPCWSTR lpSettingsPath)
 {
-    WCHAR szWindows[kPathUnits] = {};
-    const UINT cchWindows = GetWindowsDirectoryW(szWindows, kPathUnits);
-    if (cchWindows == 0 || cchWindows >= kPathUnits)
+    WCHAR szSystem[kPathUnits] = {};
+    const UINT cchSystem = GetSystemDirectoryW(szSystem, kPathUnits);
+    if (cchSystem == 0 || cchSystem >= kPathUnits)
         return FALSE;
 
-    WCHAR szEditor[kPathUnits] = {};
-    if (FAILED(StringCchPrintfW(szEditor, kPathUnits, L"%s\\%s", szWindows, kRegistryEditorName)))
+    WCHAR szTool[kPathUnits] = {};
+    if (FAILED(StringCchPrintfW(szTool, kPathUnits, L"%s\\%s", szSystem, kRegToolName)))
         return FALSE;
 
-    WCHAR szCommand[kPathUnits] = {};
-    if (FAILED(StringCchPrintfW(szCommand, kPathUnits, kImportCommandFormat, szEditor, lpSettingsPath)))
+    WCHAR szCommand[kImportCommandUnits] = {};
+    if (FAILED(StringCchPrintfW(szCommand, kImportCommandUnits, kImportCommandFormat, szTool, lpSettingsPath)))
         return FALSE;
 
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(szEditor, szCommand, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    UniqueProcessInformation tool;
+    if (!CreateProcessW(szTool, szCommand, nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, szSystem, &startup,
+                        tool.put()))
         return FALSE;
-    UniqueHandle editor(process.hProcess);
-    UniqueHandle editorThread(process.hThread);
-
-    return WaitForSingleObject(editor.get(), kImportTimeoutMs) == WAIT_OBJECT_0;
+    if (WaitForSingleObject(tool.process(), kImportTimeoutMs) != WAIT_OBJECT_0)
+        return FALSE;
+    DWORD dwExitCode = 1;
+    return GetExitCodeProcess(tool.process(), &dwExitCode) && dwExitCode == 0;
 }
 
 }  // namespace
@@ -67,7 +73,13 @@ void ImportSettingsFile(LPCWSTR lpSchedulerPath, BOOL bDeleteAfterImport)
     // it is: it has not been read, so it must not be lost.
     if (!CanReadSettingsFile(szSettingsPath))
         return;
-    if (!RunRegistryEditor(szSettingsPath))
+    // The file writes under the product key, which users may write: a link
+    // planted there would carry its values anywhere in the machine's
+    // registry. The file is kept for a run after the link is gone.
+    if (!IsKeyTreeFreeOfLinks(HKEY_LOCAL_MACHINE, kProductKey))
+        return;
+    // A failed import keeps the file: its settings are not lost.
+    if (!ImportWithRegTool(szSettingsPath))
         return;
 
     if (bDeleteAfterImport)

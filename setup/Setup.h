@@ -33,9 +33,15 @@ inline constexpr SetupMode kSetupModes[] = {
 
 // The actions selected by a full command line. The program name that leads
 // it is skipped (quoted or not, as the platform splits it), so a path that
-// happens to contain a switch never selects a mode; the switches are then
-// case-sensitive substrings of the rest.
+// happens to contain a switch never selects a mode; a line that starts with
+// '/' has no program name. The switches are then case-sensitive substrings
+// of the rest.
 [[nodiscard]] DWORD SelectActions(LPCWSTR lpCommandLine);
+
+// Limits the libraries this process loads by name, from now on, to the
+// system folder: neither the current folder nor the program's own folder is
+// searched. Does nothing where the platform lacks the call.
+void RestrictLibrarySearchToSystemFolder();
 
 // Runs the flagged actions in their fixed order.
 void RunActions(DWORD dwActions, HINSTANCE hInstance);
@@ -49,9 +55,12 @@ void ImportSettingsFile(LPCWSTR lpSchedulerPath, BOOL bDeleteAfterImport);
 void GrantUsersAccessToProductKey();
 void MarkLegacySystem();
 
-// Widens every access-allowed entry for the Users group in the key's access
-// list to full access, writing the list back once if anything changed.
-// Returns a Win32 error code: ERROR_NOT_FOUND when no entry names Users.
+// Sets every access-allowed entry for the Users group in the key's access
+// list to modify rights (read, write, create and delete; never link, access
+// list or owner rights), writing the list back once if anything changed.
+// The name is the one installers' scripts and earlier versions know; "full"
+// control it no longer is. Returns a Win32 error code: ERROR_NOT_FOUND when
+// no entry allows Users anything.
 [[nodiscard]] DWORD GrantUsersFullControl(HKEY hKey);
 
 // TRUE exactly when the system reports version 5.1 (Windows XP).

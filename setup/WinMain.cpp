@@ -6,6 +6,7 @@
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE /*hPrevInstance*/, LPSTR /*lpCmdLine*/, int /*nShowCmd*/)
 {
+    RestrictLibrarySearchToSystemFolder();
     RunActions(SelectActions(GetCommandLineW()), hInstance);
     return 0;
 }

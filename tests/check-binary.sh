@@ -11,7 +11,7 @@ status=0
 echo "$headers" | grep -q '^Magic[[:space:]]*020b' || { echo "FAIL: not a PE32+ image"; status=1; }
 echo "$headers" | grep -q '^Subsystem[[:space:]]*00000002' || { echo "FAIL: not the GUI subsystem"; status=1; }
 
-allowed='^(kernel32|advapi32|user32|shell32|shlwapi|msvcrt|ucrtbase|api-ms-win-crt-[a-z0-9-]+)\.dll$'
+allowed='^(kernel32|advapi32|user32|shell32|shlwapi|userenv|msvcrt|ucrtbase|api-ms-win-crt-[a-z0-9-]+)\.dll$'
 imports=$(echo "$headers" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'A-Z' 'a-z')
 echo "imports: $(echo $imports)"
 for dll in $imports; do

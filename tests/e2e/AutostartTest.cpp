@@ -12,7 +12,12 @@ namespace {
 
 using namespace tbtest;
 
-constexpr LPCWSTR kScheduler = L"C:\\Program Files\\TAVOBatt\\tbSched.exe";
+constexpr LPCWSTR kScheduler = kInstalledScheduler;
+constexpr LPCWSTR kMachineEnvironmentKey = L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Environment";
+// Defined machine-wide and, differently, by the caller; and by the caller only.
+constexpr LPCWSTR kSharedVariable = L"TBSETUP_SCHEDULER_DIR";
+constexpr LPCWSTR kCallerOnlyVariable = L"TBSETUP_CALLER_ONLY";
+constexpr LPCWSTR kCallersFolder = L"C:\\Users\\Public\\Evil";
 constexpr LPCWSTR kWow64RunKey = L"SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 RegValue BinaryValue(const std::wstring& text)
@@ -43,8 +48,24 @@ TEST(Autostart, RunValueFollowsTheAppPathsRegistration)
     ASSERT_EQ(259u, longest.size());
     ASSERT_EQ(260u, tooLong.size());
 
+    // tbSetup.exe may be elevated in a standard user's session and inherit
+    // that user's environment: only the machine's variables may shape the
+    // machine-wide Run value.
+    ScopedValueAside machineVariable(HKEY_LOCAL_MACHINE, kMachineEnvironmentKey, kSharedVariable);
+    WriteString(HKEY_LOCAL_MACHINE, kMachineEnvironmentKey, kSharedVariable, kProductFolder);
+    ScopedEnvironmentVariable callersValue(kSharedVariable, kCallersFolder);
+    ScopedEnvironmentVariable callersOnly(kCallerOnlyVariable, kCallersFolder);
+
     const AppPathsCase cases[] = {
         {"plain path", StringValue(kScheduler), StringValue(kScheduler)},
+        {"a machine variable the caller also defines",
+         StringValue(L"%TBSETUP_SCHEDULER_DIR%\\tbSched.exe", REG_EXPAND_SZ), StringValue(kScheduler)},
+        {"names compare without case", StringValue(L"%tbsetup_scheduler_dir%\\tbSched.exe", REG_EXPAND_SZ),
+         StringValue(kScheduler)},
+        {"a variable only the caller defines", StringValue(L"%TBSETUP_CALLER_ONLY%\\tbSched.exe", REG_EXPAND_SZ),
+         StringValue(L"%TBSETUP_CALLER_ONLY%\\tbSched.exe")},
+        {"a lone percent sign", StringValue(L"C:\\100%\\tbSched.exe", REG_EXPAND_SZ),
+         StringValue(L"C:\\100%\\tbSched.exe")},
         {"no registration", std::nullopt, std::nullopt},
         {"259 characters", StringValue(longest), StringValue(longest)},
         {"260 characters", StringValue(tooLong), std::nullopt},

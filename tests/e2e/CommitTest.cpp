@@ -2,7 +2,6 @@
 // result on a simulated installation, and the legacy flag per system version.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
 
 #include "tests/support/AclSupport.h"
@@ -15,24 +14,34 @@ using namespace tbtest;
 constexpr BYTE kInheritOnly = CONTAINER_INHERIT_ACE | INHERIT_ONLY_ACE;
 constexpr AceEntry kAdminsFull = {ACCESS_ALLOWED_ACE_TYPE, 0, KEY_ALL_ACCESS, Trustee::Administrators};
 constexpr AceEntry kUsersRead = {ACCESS_ALLOWED_ACE_TYPE, 0, KEY_READ, Trustee::Users};
+constexpr AceEntry kUsersModifyEntry = {ACCESS_ALLOWED_ACE_TYPE, 0, 0x3001F, Trustee::Users};
 
 std::wstring Child(const std::wstring& name)
 {
     return std::wstring(kProductKey) + L"\\" + name;
 }
 
-// Direct subkeys of the product key, each with an access list of its own,
-// and a grandchild that must never change.
-const std::map<std::wstring, std::vector<AceEntry>>& ProductChildren()
+// Direct subkeys of the product key, each with an access list of its own and
+// the list the grant must leave, and a grandchild that must never change.
+struct ChildCase {
+    std::wstring name;
+    std::vector<AceEntry> before;
+    std::vector<AceEntry> after;
+};
+const std::vector<ChildCase>& ProductChildren()
 {
-    static const std::map<std::wstring, std::vector<AceEntry>> children = {
+    static const std::vector<ChildCase> children = {
         // The longest name the registry allows, enumerated first.
-        {std::wstring(255, L'A'), {kUsersRead, kAdminsFull}},
-        {L"Deny", {{ACCESS_DENIED_ACE_TYPE, 0, SYNCHRONIZE, Trustee::Users}, kUsersRead, kAdminsFull}},
-        {L"InheritOnly", {{ACCESS_ALLOWED_ACE_TYPE, kInheritOnly, KEY_READ, Trustee::Users}, kAdminsFull}},
-        {L"NoUsers", {kAdminsFull, {ACCESS_ALLOWED_ACE_TYPE, 0, KEY_READ, Trustee::Everyone}}},
-        {L"TwoUsers", {kUsersRead, kAdminsFull, {ACCESS_ALLOWED_ACE_TYPE, 0, KEY_NOTIFY, Trustee::Users}}},
-        {L"Z", {kUsersRead, kAdminsFull}},
+        {std::wstring(255, L'A'), {kUsersRead, kAdminsFull}, {kUsersModifyEntry, kAdminsFull}},
+        {L"Deny", {{ACCESS_DENIED_ACE_TYPE, 0, SYNCHRONIZE, Trustee::Users}, kUsersRead, kAdminsFull},
+         {{ACCESS_DENIED_ACE_TYPE, 0, SYNCHRONIZE, Trustee::Users}, kUsersModifyEntry, kAdminsFull}},
+        {L"InheritOnly", {{ACCESS_ALLOWED_ACE_TYPE, kInheritOnly, KEY_READ, Trustee::Users}, kAdminsFull},
+         {{ACCESS_ALLOWED_ACE_TYPE, kInheritOnly, 0x3001F, Trustee::Users}, kAdminsFull}},
+        {L"NoUsers", {kAdminsFull, {ACCESS_ALLOWED_ACE_TYPE, 0, KEY_READ, Trustee::Everyone}},
+         {kAdminsFull, {ACCESS_ALLOWED_ACE_TYPE, 0, KEY_READ, Trustee::Everyone}}},
+        {L"TwoUsers", {kUsersRead, kAdminsFull, {ACCESS_ALLOWED_ACE_TYPE, 0, KEY_NOTIFY, Trustee::Users}},
+         {kUsersModifyEntry, kAdminsFull, kUsersModifyEntry}},
+        {L"Z", {kUsersRead, kAdminsFull}, {kUsersModifyEntry, kAdminsFull}},
     };
     return children;
 }
@@ -40,9 +49,9 @@ const std::wstring kGrandchild = Child(L"Z\\Deeper");
 
 void MakeProductTree()
 {
-    for (const auto& [name, dacl] : ProductChildren()) {
-        WriteDword(HKEY_LOCAL_MACHINE, Child(name), L"Value", 1);
-        WriteDacl(HKEY_LOCAL_MACHINE, Child(name), dacl);
+    for (const ChildCase& child : ProductChildren()) {
+        WriteDword(HKEY_LOCAL_MACHINE, Child(child.name), L"Value", 1);
+        WriteDacl(HKEY_LOCAL_MACHINE, Child(child.name), child.before);
     }
     WriteDword(HKEY_LOCAL_MACHINE, kGrandchild, L"Value", 1);
     WriteDacl(HKEY_LOCAL_MACHINE, kGrandchild, {kUsersRead, kAdminsFull});
@@ -50,11 +59,12 @@ void MakeProductTree()
 
 void ExpectTreeGranted()
 {
-    ExpectUsersHaveFullAccess(HKEY_LOCAL_MACHINE, kProductKey);
-    ExpectUsersHaveFullAccess(HKEY_LOCAL_MACHINE, kImportedSubkey);
-    for (const auto& [name, dacl] : ProductChildren())
-        EXPECT_EQ(WithUsersWidened(dacl), ReadDacl(HKEY_LOCAL_MACHINE, Child(name)))
-            << testing::PrintToString(name.substr(0, 20)) << ": " << Describe(ReadDacl(HKEY_LOCAL_MACHINE, Child(name)));
+    ExpectUsersHaveModifyAccess(HKEY_LOCAL_MACHINE, kProductKey);
+    ExpectUsersHaveModifyAccess(HKEY_LOCAL_MACHINE, kImportedSubkey);
+    for (const ChildCase& child : ProductChildren()) {
+        const std::vector<AceEntry> dacl = ReadDacl(HKEY_LOCAL_MACHINE, Child(child.name));
+        EXPECT_EQ(child.after, dacl) << testing::PrintToString(child.name.substr(0, 20)) << ": " << Describe(dacl);
+    }
     EXPECT_EQ((std::vector<AceEntry>{kUsersRead, kAdminsFull}), ReadDacl(HKEY_LOCAL_MACHINE, kGrandchild));
 }
 
@@ -69,7 +79,7 @@ TEST(Commit, FinishesTheInstallationAndIsIdempotent)
         EXPECT_EQ(0u, result.exitCode);
         EXPECT_LT(result.elapsedMs, kQuickRunMs);
 
-        EXPECT_EQ(StringValue(L"C:\\Program Files\\TAVOBatt\\tbSched.exe"),
+        EXPECT_EQ(StringValue(kInstalledScheduler),
                   ReadValue(HKEY_LOCAL_MACHINE, kRunKey, kRunValueName));
         EXPECT_EQ(DwordValue(kImportedValue), ReadValue(HKEY_LOCAL_MACHINE, kImportedSubkey, kImportedValueName));
         EXPECT_FALSE(FileExists(install.settingsPath()));

@@ -89,32 +89,70 @@ TEST(Import, ASettingsFileBeingWrittenIsNeitherImportedNorRemoved)
     EXPECT_TRUE(FileExists(install.settingsPath()));
 }
 
-TEST(Import, ACommandTooLongForItsBufferStartsNothing)
+// A scheduler path inside the product folder whose settings path has exactly
+// this many characters.
+std::wstring SchedulerPathForSettingsOf(size_t length)
 {
-    // The command is the editor's quoted path, "/s" and the quoted settings
-    // path: with a settings path of 235 characters it passes 259.
     const std::wstring folder = std::wstring(kProductFolder) + L"\\";
-    ScopedFolder deep(folder + std::wstring(235 - folder.size() - std::wstring(L"\\tbSched.exe.reg").size(), L'd'));
-    SimulatedInstallation install(deep.path() + L"\\tbSched.exe");
-    ASSERT_EQ(235u, install.settingsPath().size());
-
-    RunSetup(L"/Commit");
-
-    EXPECT_FALSE(ImportedValue().has_value());
-    EXPECT_TRUE(FileExists(install.settingsPath()));
+    const std::wstring name = L"\\tbSched.exe";
+    return folder + std::wstring(length - folder.size() - name.size() - 4, L'd') + name;
 }
 
-TEST(Import, OnlyTheSystemRegistryEditorRuns)
+TEST(Import, EverySettingsPathThatFitsIsImported)
 {
-    // A registry editor planted beside tbSetup.exe and in the current
-    // directory: the stand-in, which counts its starts.
+    struct LengthCase {
+        size_t settingsLength;
+        bool imported;
+    };
+    // The command holds the tool's quoted path, " import " and the quoted
+    // settings path: every settings path of up to 259 characters fits.
+    for (const LengthCase& c : {LengthCase{235, true}, LengthCase{259, true}, LengthCase{260, false}}) {
+        SCOPED_TRACE(c.settingsLength);
+        const std::wstring scheduler = SchedulerPathForSettingsOf(c.settingsLength);
+        ScopedFolder deep(scheduler.substr(0, scheduler.rfind(L'\\')));
+        SimulatedInstallation install(scheduler);
+        ASSERT_EQ(c.settingsLength, install.settingsPath().size());
+
+        RunSetup(L"/Commit");
+
+        EXPECT_EQ(c.imported, ImportedValue().has_value());
+        EXPECT_EQ(!c.imported, FileExists(install.settingsPath()));
+    }
+}
+
+TEST(Import, AFileTheToolCannotImportIsKept)
+{
+    // reg.exe refuses both; the registry editor's silent mode took them
+    // without a word and the file was deleted.
+    const std::string utf8WithMark =
+        "\xEF\xBB\xBFWindows Registry Editor Version 5.00\r\n\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\TAVO\\TAVOBatt\\Settings]\r\n\"Interval\"=dword:0000003c\r\n";
+    const std::string garbage = "\x01\x02 not a registry file";
+    for (const std::string& content : {utf8WithMark, garbage}) {
+        SCOPED_TRACE(content.substr(0, 10));
+        SimulatedInstallation install;
+        WriteFileBytes(install.settingsPath(), content.data(), content.size());
+
+        RunSetup(L"/Commit");
+
+        EXPECT_FALSE(ImportedValue().has_value());
+        EXPECT_EQ(content.size(), ReadFileBytes(install.settingsPath()).size());
+    }
+}
+
+TEST(Import, OnlyTheSystemRegToolRuns)
+{
+    // reg.exe and regedit.exe planted beside tbSetup.exe and in the current
+    // folder: copies of the stand-in, which counts its starts.
     SimulatedInstallation install;
     StandInScheduler planted;
     ScopedFolder kit(L"C:\\Plant");
     ScopedFile program(kit.path() + L"\\tbSetup.exe");
+    ScopedFile reg(kit.path() + L"\\reg.exe");
     ScopedFile regedit(kit.path() + L"\\regedit.exe");
     ASSERT_TRUE(CopyFileW(SetupExePath().c_str(), program.path().c_str(), FALSE));
-    ASSERT_TRUE(CopyFileW((BinDir() + L"\\tbSchedStandIn.exe").c_str(), regedit.path().c_str(), FALSE));
+    for (const ScopedFile* tool : {&reg, &regedit})
+        ASSERT_TRUE(CopyFileW((BinDir() + L"\\tbSchedStandIn.exe").c_str(), tool->path().c_str(), FALSE));
 
     RunSetup(L"/Commit", program.path(), kit.path());
 

@@ -43,8 +43,8 @@ TEST_F(InstallerTest, InstallCommitsAndUninstallNotifiesTheScheduler)
     EXPECT_EQ(StringValue(L"en"), ReadValue(HKEY_LOCAL_MACHINE, kImportedSubkey, L"Language"));
     EXPECT_FALSE(FileExists(kSettingsPath));
     EXPECT_TRUE(FileExists(kFolder + L"\\tbSetup.exe"));
-    ExpectUsersHaveFullAccess(HKEY_LOCAL_MACHINE, kProductKey);
-    ExpectUsersHaveFullAccess(HKEY_LOCAL_MACHINE, kImportedSubkey);
+    ExpectUsersHaveModifyAccess(HKEY_LOCAL_MACHINE, kProductKey);
+    ExpectUsersHaveModifyAccess(HKEY_LOCAL_MACHINE, kImportedSubkey);
     EXPECT_EQ(0u, m_scheduler.Notices());
 
     // "_?=" runs the uninstaller in place, so that waiting for it waits for

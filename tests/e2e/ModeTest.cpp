@@ -70,13 +70,37 @@ TEST(Program, ItsOwnPathNeverSelectsAMode)
     EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kRunKey, kRunValueName).has_value());
 }
 
-TEST(Program, ExitsWithZeroInEveryMode)
+TEST(Program, ACallerThatPassesNoProgramNameStillSelectsTheMode)
 {
     SimulatedInstallation install;
-    StandInScheduler scheduler;
-    scheduler.Start();
-    for (const wchar_t* arguments : {L"/Commit", L"/StandAlone", L"/Uninstall"})
-        EXPECT_EQ(0u, RunSetup(arguments).exitCode) << testing::PrintToString(std::wstring(arguments));
+    const RunResult result = RunProgram(SetupExePath(), L"/Commit");
+    EXPECT_EQ(0u, result.exitCode);
+    EXPECT_EQ(StringValue(kInstalledScheduler), ReadValue(HKEY_LOCAL_MACHINE, kRunKey, kRunValueName));
+}
+
+TEST(Program, IsBuiltAsAnElevatedProgramShouldBe)
+{
+    const std::vector<BYTE> image = ReadFileBytes(SetupExePath());
+    ASSERT_GT(image.size(), sizeof(IMAGE_DOS_HEADER));
+    const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(image.data());
+    ASSERT_EQ(IMAGE_DOS_SIGNATURE, dos->e_magic);
+    ASSERT_LT(static_cast<size_t>(dos->e_lfanew) + sizeof(IMAGE_NT_HEADERS64), image.size());
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(image.data() + dos->e_lfanew);
+    ASSERT_EQ(IMAGE_NT_OPTIONAL_HDR64_MAGIC, nt->OptionalHeader.Magic);
+
+    // Loaded at a random address, with no executable data, and shown the
+    // real Windows folder on a Remote Desktop host.
+    const WORD required = IMAGE_DLLCHARACTERISTICS_DYNAMIC_BASE | IMAGE_DLLCHARACTERISTICS_HIGH_ENTROPY_VA
+                          | IMAGE_DLLCHARACTERISTICS_NX_COMPAT | IMAGE_DLLCHARACTERISTICS_TERMINAL_SERVER_AWARE;
+    EXPECT_EQ(required, nt->OptionalHeader.DllCharacteristics & required)
+        << std::hex << nt->OptionalHeader.DllCharacteristics;
+
+    const IMAGE_SECTION_HEADER* section = IMAGE_FIRST_SECTION(nt);
+    for (WORD i = 0; i < nt->FileHeader.NumberOfSections; ++i, ++section) {
+        const std::string name(reinterpret_cast<const char*>(section->Name), strnlen(reinterpret_cast<const char*>(section->Name), 8));
+        EXPECT_FALSE((section->Characteristics & IMAGE_SCN_MEM_WRITE) && (section->Characteristics & IMAGE_SCN_MEM_EXECUTE))
+            << "section " << name << " is writable and executable";
+    }
 }
 
 }  // namespace

@@ -12,7 +12,6 @@ namespace {
 using namespace tbtest;
 
 constexpr LPCWSTR kProgramExe = L"C:\\Program.exe";
-constexpr LPCWSTR kInstalledScheduler = L"C:\\Program Files\\TAVOBatt\\tbSched.exe";
 constexpr LPCWSTR kSchedulerAside = L"C:\\Program Files\\TAVOBatt\\tbSched.exe.aside";
 
 struct NoticeCase {
@@ -72,8 +71,21 @@ TEST(Uninstall, FindsOrStartsTheSchedulerAndNotifiesItOnce)
         {"running", kStandInNormal, true, true, 0, 1, 1, 1900, 8000},
         // Started in the first attempt, found by the second.
         {"not running", kStandInNormal, false, true, 0, 1, 1, 1900, 9000},
-        // Its window is not there when the launch returns: started again.
-        {"window after its first wait", kStandInWindowAfterWait, false, true, 0, 2, 1, 2900, 10000},
+        // Its window is not there when it becomes ready: it is still
+        // running, so it is waited for, not started again.
+        {"window after its first wait", kStandInWindowAfterWait, false, true, 0, 1, 1, 2900, 10000},
+    };
+    for (const NoticeCase& c : cases)
+        RunNoticeCase(c);
+}
+
+TEST(Uninstall, ASchedulerThatNeverShowsItsWindowIsStartedOnce)
+{
+    const NoticeCase cases[] = {
+        // Thirty searches, one start, no notice.
+        {"reads its messages, no window", kStandInNoWindow, false, true, 0, 1, 0, 29000, 40000},
+        // The start waits a few seconds at most for it to become ready.
+        {"hangs at startup", kStandInHangAtStart, false, true, 0, 1, 0, 29000, 40000},
     };
     for (const NoticeCase& c : cases)
         RunNoticeCase(c);
@@ -89,10 +101,21 @@ TEST(Uninstall, ASchedulerThatNeverAnswersIsLeftAfterThirtySeconds)
     RunNoticeCase({"hung handler", kStandInNormal, true, true, 120000, 1, 1, 31000, 45000});
 }
 
+TEST(Uninstall, StartsTheSchedulerInItsOwnFolderNotTheCallers)
+{
+    StandInScheduler scheduler;
+    ScopedFolder plant(L"C:\\Plant");
+
+    EXPECT_EQ(0u, RunSetup(L"/Uninstall", SetupExePath(), plant.path()).exitCode);
+
+    EXPECT_EQ(1u, scheduler.Launches());
+    EXPECT_EQ(std::wstring(kProductFolder), scheduler.CurrentDirectory());
+}
+
 TEST(Uninstall, TouchesNothingButTheNotice)
 {
     SimulatedInstallation install;
-    WriteString(HKEY_LOCAL_MACHINE, kRunKey, kRunValueName, L"C:\\Program Files\\TAVOBatt\\tbSched.exe");
+    WriteString(HKEY_LOCAL_MACHINE, kRunKey, kRunValueName, kInstalledScheduler);
     WriteDword(HKEY_LOCAL_MACHINE, kProductKey, L"Limited", 1);
     WriteDword(HKEY_LOCAL_MACHINE, std::wstring(kProductKey) + L"\\Child", L"Value", 1);
     const std::vector<AceEntry> productAcl = ReadDacl(HKEY_LOCAL_MACHINE, kProductKey);

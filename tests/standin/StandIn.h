@@ -14,7 +14,8 @@ inline constexpr LPCWSTR kStandInBehaviourValue = L"Behaviour";
 enum StandInBehaviour : DWORD {
     kStandInNormal = 0,           // window created before it first waits for input
     kStandInWindowAfterWait = 1,  // window created only after it has begun waiting
-    kStandInNoWindow = 2,         // never shows a window
+    kStandInNoWindow = 2,         // reads its messages but never shows a window
+    kStandInHangAtStart = 3,      // never shows a window and never reads a message
 };
 // Milliseconds the notice handler takes before it returns (DWORD).
 inline constexpr LPCWSTR kStandInHandlerDelayValue = L"HandlerDelayMs";
@@ -22,6 +23,8 @@ inline constexpr LPCWSTR kStandInHandlerDelayValue = L"HandlerDelayMs";
 // What it records (DWORD counters).
 inline constexpr LPCWSTR kStandInLaunchesValue = L"Launches";
 inline constexpr LPCWSTR kStandInNoticesValue = L"Notices";
+// The current folder it was started in (REG_SZ), written at each start.
+inline constexpr LPCWSTR kStandInCurrentDirectoryValue = L"CurrentDirectory";
 
 // The window of the late behaviour appears this long after the start.
 inline constexpr UINT kStandInLateWindowMs = 300;

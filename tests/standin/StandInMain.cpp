@@ -47,6 +47,19 @@ LRESULT CALLBACK SchedulerWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM
     }
 }
 
+void RecordCurrentDirectory()
+{
+    WCHAR szFolder[MAX_PATH] = {};
+    const DWORD cchFolder = GetCurrentDirectoryW(MAX_PATH, szFolder);
+    UniqueHKey key;
+    if (cchFolder == 0 || cchFolder >= MAX_PATH
+        || RegCreateKeyExW(HKEY_CURRENT_USER, kStandInKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr)
+               != ERROR_SUCCESS)
+        return;
+    RegSetValueExW(key.get(), kStandInCurrentDirectoryValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(szFolder),
+                   (cchFolder + 1) * sizeof(WCHAR));
+}
+
 void CreateSchedulerWindow(HINSTANCE hInstance)
 {
     CreateWindowExW(0, kSchedulerWindowClass, L"TAVOBatt scheduler (stand-in)", WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
@@ -58,7 +71,12 @@ void CreateSchedulerWindow(HINSTANCE hInstance)
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 {
     Count(kStandInLaunchesValue);
+    RecordCurrentDirectory();
     const DWORD dwBehaviour = ReadControl(kStandInBehaviourValue);
+    if (dwBehaviour == kStandInHangAtStart) {
+        Sleep(kStandInLifetimeMs);
+        return 0;
+    }
 
     WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = SchedulerWindowProc;

@@ -1,5 +1,7 @@
 #include "tests/support/AclSupport.h"
 
+#include <sddl.h>
+
 #include <gtest/gtest.h>
 
 #include "common/Handles.h"
@@ -15,6 +17,10 @@ WELL_KNOWN_SID_TYPE SidTypeOf(Trustee trustee)
         return WinBuiltinUsersSid;
     case Trustee::Administrators:
         return WinBuiltinAdministratorsSid;
+    case Trustee::System:
+        return WinLocalSystemSid;
+    case Trustee::CreatorOwner:
+        return WinCreatorOwnerSid;
     default:
         return WinWorldSid;
     }
@@ -31,7 +37,8 @@ std::vector<BYTE> MakeSid(Trustee trustee)
 
 Trustee TrusteeOf(PSID sid)
 {
-    for (Trustee trustee : {Trustee::Users, Trustee::Administrators, Trustee::Everyone}) {
+    for (Trustee trustee :
+         {Trustee::Users, Trustee::Administrators, Trustee::System, Trustee::CreatorOwner, Trustee::Everyone}) {
         std::vector<BYTE> known = MakeSid(trustee);
         if (EqualSid(sid, known.data()))
             return trustee;
@@ -114,19 +121,84 @@ void WriteNullDacl(HKEY root, const std::wstring& subkey)
     ApplyDescriptor(root, subkey, descriptor);
 }
 
-std::vector<AceEntry> WithUsersWidened(std::vector<AceEntry> dacl)
-{
-    for (AceEntry& ace : dacl)
-        if (ace.type == ACCESS_ALLOWED_ACE_TYPE && ace.trustee == Trustee::Users)
-            ace.mask |= KEY_ALL_ACCESS;
-    return dacl;
-}
-
-void ExpectUsersHaveFullAccess(HKEY root, const std::wstring& subkey)
+void ExpectUsersHaveModifyAccess(HKEY root, const std::wstring& subkey)
 {
     const std::vector<AceEntry> dacl = ReadDacl(root, subkey);
-    EXPECT_FALSE(dacl.empty()) << "no access list";
-    EXPECT_EQ(WithUsersWidened(dacl), dacl) << Describe(dacl);
+    size_t usersEntries = 0;
+    for (const AceEntry& ace : dacl) {
+        if (ace.type != ACCESS_ALLOWED_ACE_TYPE || ace.trustee != Trustee::Users)
+            continue;
+        ++usersEntries;
+        EXPECT_EQ(kUsersModify, ace.mask & kUsersModify) << Describe(dacl);
+        EXPECT_EQ(0u, ace.mask & kUsersWithheld) << Describe(dacl);
+    }
+    EXPECT_NE(0u, usersEntries) << "no entry allows Users anything: " << Describe(dacl);
+}
+
+std::wstring ReadSddl(HKEY root, const std::wstring& subkey)
+{
+    UniqueHKey key;
+    if (RegOpenKeyExW(root, subkey.c_str(), 0, READ_CONTROL, key.put()) != ERROR_SUCCESS)
+        return L"";
+    constexpr SECURITY_INFORMATION kParts = OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+    DWORD cbDescriptor = 0;
+    RegGetKeySecurity(key.get(), kParts, nullptr, &cbDescriptor);
+    std::vector<BYTE> descriptor(cbDescriptor);
+    if (RegGetKeySecurity(key.get(), kParts, descriptor.data(), &cbDescriptor) != ERROR_SUCCESS)
+        return L"";
+    LPWSTR text = nullptr;
+    if (!ConvertSecurityDescriptorToStringSecurityDescriptorW(descriptor.data(), SDDL_REVISION_1, kParts, &text,
+                                                              nullptr))
+        return L"";
+    std::wstring sddl(text);
+    LocalFree(text);
+    return sddl;
+}
+
+void WriteSddl(HKEY root, const std::wstring& subkey, const std::wstring& sddl)
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1, &descriptor,
+                                                                     nullptr))
+        << GetLastError();
+    UniqueHKey key;
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegOpenKeyExW(root, subkey.c_str(), 0, READ_CONTROL | WRITE_DAC | WRITE_OWNER, key.put()));
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegSetKeySecurity(key.get(), OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, descriptor));
+    LocalFree(descriptor);
+}
+
+ScopedKeySecurity::ScopedKeySecurity(HKEY root, std::wstring subkey)
+    : m_root(root), m_subkey(std::move(subkey)), m_saved(ReadSddl(m_root, m_subkey))
+{
+}
+
+ScopedKeySecurity::~ScopedKeySecurity()
+{
+    if (!m_saved.empty())
+        WriteSddl(m_root, m_subkey, m_saved);
+}
+
+ScopedStandardUser::ScopedStandardUser()
+{
+    UniqueHandle process;
+    EXPECT_TRUE(OpenProcessToken(GetCurrentProcess(), TOKEN_DUPLICATE | TOKEN_QUERY, process.put()));
+    UniqueHandle impersonation;
+    EXPECT_TRUE(DuplicateTokenEx(process.get(), TOKEN_ALL_ACCESS, nullptr, SecurityImpersonation,
+                                 TokenImpersonation, impersonation.put()));
+    // Administrators becomes deny-only and the privileges go; Users stays.
+    std::vector<BYTE> administrators = MakeSid(Trustee::Administrators);
+    SID_AND_ATTRIBUTES denyOnly = {administrators.data(), 0};
+    UniqueHandle restricted;
+    EXPECT_TRUE(CreateRestrictedToken(impersonation.get(), DISABLE_MAX_PRIVILEGE, 1, &denyOnly, 0, nullptr, 0,
+                                      nullptr, restricted.put()));
+    EXPECT_TRUE(SetThreadToken(nullptr, restricted.get()));
+}
+
+ScopedStandardUser::~ScopedStandardUser()
+{
+    RevertToSelf();
 }
 
 }  // namespace tbtest

@@ -30,22 +30,20 @@ RunResult RunProgram(const std::wstring& application, const std::wstring& comman
     std::wstring mutableLine = commandLine;
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
+    UniqueProcessInformation child;
     const DWORD started = GetTickCount();
     if (!CreateProcessW(application.c_str(), mutableLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &startup, &process)) {
+                        currentDirectory.empty() ? nullptr : currentDirectory.c_str(), &startup, child.put())) {
         ADD_FAILURE() << "cannot start the program, error " << GetLastError();
         return result;
     }
-    UniqueHandle child(process.hProcess);
-    UniqueHandle thread(process.hThread);
-    if (WaitForSingleObject(child.get(), timeoutMs) != WAIT_OBJECT_0) {
+    if (WaitForSingleObject(child.process(), timeoutMs) != WAIT_OBJECT_0) {
         ADD_FAILURE() << "the program was still running after " << timeoutMs << " ms";
-        TerminateProcess(child.get(), 1);
-        WaitForSingleObject(child.get(), INFINITE);
+        TerminateProcess(child.process(), 1);
+        WaitForSingleObject(child.process(), INFINITE);
     }
     result.elapsedMs = GetTickCount() - started;
-    GetExitCodeProcess(child.get(), &result.exitCode);
+    GetExitCodeProcess(child.process(), &result.exitCode);
     return result;
 }
 
@@ -73,6 +71,23 @@ std::optional<RegValue> ReadValue(HKEY root, const std::wstring& subkey, LPCWSTR
         return std::nullopt;
     value.data.resize(cbData);
     return value;
+}
+
+std::map<std::wstring, RegValue> ReadAllValues(HKEY root, const std::wstring& subkey)
+{
+    std::map<std::wstring, RegValue> values;
+    UniqueHKey key;
+    if (RegOpenKeyExW(root, subkey.c_str(), 0, KEY_READ, key.put()) != ERROR_SUCCESS)
+        return values;
+    for (DWORD index = 0;; ++index) {
+        WCHAR szName[16384] = {};
+        DWORD cchName = 16384;
+        if (RegEnumValueW(key.get(), index, szName, &cchName, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        if (std::optional<RegValue> value = ReadValue(root, subkey, szName))
+            values[szName] = *value;
+    }
+    return values;
 }
 
 void WriteValue(HKEY root, const std::wstring& subkey, LPCWSTR name, const RegValue& value)
@@ -162,6 +177,48 @@ ScopedKeyAside::~ScopedKeyAside()
         CopyTree(m_root, m_backup, m_subkey);
         DeleteTree(m_root, m_backup);
     }
+}
+
+ScopedRegistryLink::ScopedRegistryLink(std::wstring subkey, const std::wstring& target)
+    : m_subkey(std::move(subkey))
+{
+    UniqueHKey link;
+    EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_LOCAL_MACHINE, m_subkey.c_str(), 0, nullptr,
+                                             REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE, KEY_ALL_ACCESS | KEY_CREATE_LINK,
+                                             nullptr, link.put(), nullptr));
+    // A kernel path, in UTF-16 without its terminator.
+    const std::wstring kernelPath = L"\\Registry\\Machine\\" + target;
+    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExW(link.get(), L"SymbolicLinkValue", 0, REG_LINK,
+                                            reinterpret_cast<const BYTE*>(kernelPath.data()),
+                                            static_cast<DWORD>(kernelPath.size() * sizeof(WCHAR))));
+}
+
+ScopedRegistryLink::~ScopedRegistryLink()
+{
+    // RegDeleteKey would follow the link and delete its target: delete the
+    // link key itself, opened as a link.
+    using NtDeleteKeyFn = LONG(WINAPI*)(HANDLE);
+    const auto ntDeleteKey = reinterpret_cast<NtDeleteKeyFn>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtDeleteKey")));
+    UniqueHKey link;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, m_subkey.c_str(), REG_OPTION_OPEN_LINK, DELETE, link.put())
+        == ERROR_SUCCESS) {
+        EXPECT_EQ(0, ntDeleteKey(link.get()));
+    }
+}
+
+ScopedEnvironmentVariable::ScopedEnvironmentVariable(std::wstring name, const std::wstring& value)
+    : m_name(std::move(name))
+{
+    WCHAR szSaved[32767] = {};
+    if (GetEnvironmentVariableW(m_name.c_str(), szSaved, 32767) != 0)
+        m_saved = szSaved;
+    SetEnvironmentVariableW(m_name.c_str(), value.c_str());
+}
+
+ScopedEnvironmentVariable::~ScopedEnvironmentVariable()
+{
+    SetEnvironmentVariableW(m_name.c_str(), m_saved ? m_saved->c_str() : nullptr);
 }
 
 ScopedValueAside::ScopedValueAside(HKEY root, std::wstring subkey, std::wstring name)
@@ -278,17 +335,20 @@ StandInScheduler::~StandInScheduler()
     EndAll();
 }
 
-void StandInScheduler::Start()
+void StandInScheduler::Launch()
 {
-    std::wstring commandLine = L"\"" + std::wstring(kSchedulerInstallPath) + L"\"";
+    std::wstring commandLine = L"\"" + std::wstring(kInstalledScheduler) + L"\"";
     STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessW(kSchedulerInstallPath, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                               nullptr, &startup, &process));
-    UniqueHandle child(process.hProcess);
-    UniqueHandle thread(process.hThread);
-    WaitForInputIdle(child.get(), 10000);
+    UniqueProcessInformation child;
+    ASSERT_TRUE(CreateProcessW(kInstalledScheduler, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               nullptr, &startup, child.put()));
+    WaitForInputIdle(child.process(), 10000);
+}
+
+void StandInScheduler::Start()
+{
+    Launch();
     for (int i = 0; i < 100 && FindWindowW(kSchedulerWindowClass, nullptr) == nullptr; ++i)
         Sleep(50);
     ASSERT_NE(nullptr, FindWindowW(kSchedulerWindowClass, nullptr));
@@ -314,6 +374,14 @@ DWORD StandInScheduler::Launches() const
 DWORD StandInScheduler::Notices() const
 {
     return ReadCounter(kStandInNoticesValue);
+}
+
+std::wstring StandInScheduler::CurrentDirectory() const
+{
+    const std::optional<RegValue> value = ReadValue(HKEY_CURRENT_USER, kStandInKey, kStandInCurrentDirectoryValue);
+    if (!value || value->type != REG_SZ)
+        return L"";
+    return reinterpret_cast<const wchar_t*>(value->data.data());
 }
 
 void StandInScheduler::EndAll()

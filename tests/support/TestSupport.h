@@ -6,6 +6,7 @@
 
 #include "common/Handles.h"
 
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -22,6 +23,9 @@ struct LoadedModuleTraits {
 using UniqueModule = UniqueResource<LoadedModuleTraits>;
 
 inline constexpr LPCWSTR kProductFolder = L"C:\\Program Files\\TAVOBatt";
+// Where the installer puts the scheduler (the stand-in, in tests).
+inline constexpr LPCWSTR kInstalledScheduler = L"C:\\Program Files\\TAVOBatt\\tbSched.exe";
+inline constexpr LPCWSTR kLogPath = L"C:\\ProgramData\\tavobatt_refresh.log";
 inline constexpr LPCWSTR kSettingsPath = L"C:\\Program Files\\TAVOBatt\\tbSched.exe.reg";
 inline constexpr LPCWSTR kAppPathsSubkey =
     L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\tbSched.exe";
@@ -57,6 +61,8 @@ struct RegValue {
 };
 
 std::optional<RegValue> ReadValue(HKEY root, const std::wstring& subkey, LPCWSTR name);
+// Every value of the key, by name.
+std::map<std::wstring, RegValue> ReadAllValues(HKEY root, const std::wstring& subkey);
 void WriteValue(HKEY root, const std::wstring& subkey, LPCWSTR name, const RegValue& value);
 void WriteString(HKEY root, const std::wstring& subkey, LPCWSTR name, const std::wstring& text,
                  DWORD type = REG_SZ);
@@ -80,6 +86,34 @@ private:
     std::wstring m_subkey;
     std::wstring m_backup;
     bool m_saved = false;
+};
+
+// A registry link at HKEY_LOCAL_MACHINE\subkey (volatile) that leads to the
+// HKEY_LOCAL_MACHINE key target, as a user with link rights could plant it.
+// When the test ends the link itself is removed, never what it leads to.
+class ScopedRegistryLink {
+public:
+    ScopedRegistryLink(std::wstring subkey, const std::wstring& target);
+    ~ScopedRegistryLink();
+    ScopedRegistryLink(const ScopedRegistryLink&) = delete;
+    ScopedRegistryLink& operator=(const ScopedRegistryLink&) = delete;
+
+private:
+    std::wstring m_subkey;
+};
+
+// Sets a variable in this process's environment, which the programs it
+// starts inherit, and restores it when the test ends.
+class ScopedEnvironmentVariable {
+public:
+    ScopedEnvironmentVariable(std::wstring name, const std::wstring& value);
+    ~ScopedEnvironmentVariable();
+    ScopedEnvironmentVariable(const ScopedEnvironmentVariable&) = delete;
+    ScopedEnvironmentVariable& operator=(const ScopedEnvironmentVariable&) = delete;
+
+private:
+    std::wstring m_name;
+    std::optional<std::wstring> m_saved;
 };
 
 // The same for one value.
@@ -148,7 +182,7 @@ inline constexpr DWORD kImportedValue = 60;
 // test and restored afterwards; the settings file is removed.
 class SimulatedInstallation {
 public:
-    explicit SimulatedInstallation(const std::wstring& schedulerPath = L"C:\\Program Files\\TAVOBatt\\tbSched.exe");
+    explicit SimulatedInstallation(const std::wstring& schedulerPath = kInstalledScheduler);
     const std::wstring& settingsPath() const { return m_settings.path(); }
     void RegisterAppPath(const RegValue& value) const;
 
@@ -185,8 +219,12 @@ public:
 
     // Starts one instance and waits until its window is there.
     void Start();
+    // Starts one instance and waits until it is ready for input, no longer.
+    static void Launch();
     DWORD Launches() const;
     DWORD Notices() const;
+    // The current folder the last instance was started in.
+    std::wstring CurrentDirectory() const;
     static void EndAll();
 
 private:

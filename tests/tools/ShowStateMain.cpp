@@ -68,7 +68,7 @@ void PrintProductKey()
         return;
     }
     PrintValue(product.get(), L"Limited", L"\"Limited\":");
-    wprintf(L"  access lists (BU = Users, BA = Administrators; KA = full access):\n");
+    wprintf(L"  access lists (BU = Users, BA = Administrators; KA = full access; CCDCLCSWRPSDRC = modify):\n");
     PrintAccessList(product.get(), L"TAVOBatt");
     for (DWORD dwIndex = 0;; ++dwIndex) {
         WCHAR szName[256] = {};

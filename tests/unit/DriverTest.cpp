@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "setup/Setup.h"
+#include "tests/support/TestSupport.h"
 
 namespace {
 
@@ -41,6 +42,11 @@ TEST(SelectActions, CommandLinesSelectTheirModes)
         {L"C:\\Kit\\tbSetup.exe\t/Uninstall", kUninstall},
         // An unclosed quote takes the whole line as the program name.
         {L"\"C:\\Kit\\tbSetup.exe /Commit", 0},
+        // No program name at all, as CreateProcessW(path, L"/Commit") gives.
+        {L"/Commit", kCommit},
+        {L"/Uninstall", kUninstall},
+        {L"/StandAlone /x", kStandAlone},
+        {L"/commit", 0},
     };
     for (const ModeCase& c : cases)
         EXPECT_EQ(c.expected, SelectActions(c.commandLine)) << "command line: " << testing::PrintToString(std::wstring(c.commandLine));
@@ -49,6 +55,28 @@ TEST(SelectActions, CommandLinesSelectTheirModes)
 TEST(SelectActions, NullCommandLineSelectsNothing)
 {
     EXPECT_EQ(0u, SelectActions(nullptr));
+}
+
+TEST(LibrarySearch, ALibraryInTheCurrentFolderIsNoLongerLoaded)
+{
+    // A library a user could plant: in the current folder, which the default
+    // search order looks in.
+    tbtest::ScopedFolder plant(L"C:\\PlantLibrary");
+    tbtest::ScopedFile library(plant.path() + L"\\tbplanted.dll");
+    ASSERT_TRUE(CopyFileW((tbtest::BinDir() + L"\\tbPlantedLibrary.dll").c_str(), library.path().c_str(), FALSE));
+    WCHAR szSaved[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, szSaved);
+    ASSERT_TRUE(SetCurrentDirectoryW(plant.path().c_str()));
+
+    tbtest::UniqueModule before(LoadLibraryW(L"tbplanted.dll"));
+    EXPECT_TRUE(static_cast<bool>(before));
+    before.reset();
+
+    RestrictLibrarySearchToSystemFolder();
+    tbtest::UniqueModule after(LoadLibraryW(L"tbplanted.dll"));
+    EXPECT_FALSE(static_cast<bool>(after));
+
+    SetCurrentDirectoryW(szSaved);
 }
 
 }  // namespace

@@ -99,7 +99,7 @@ protected:
         WriteDword(HKEY_LOCAL_MACHINE, std::wstring(kProductKey) + L"\\Refresh", L"Log", 1);
         WriteDword(HKEY_LOCAL_MACHINE, std::wstring(kProductKey) + L"\\Child", L"Value", 1);
     }
-    ~HandleTest() override { DeleteFileW(L"C:\\ProgramData\\tavobatt_refresh.log"); }
+    ~HandleTest() override { DeleteFileW(kLogPath); }
 
     SimulatedInstallation m_install;
     StandInScheduler m_scheduler;
@@ -121,9 +121,10 @@ TEST_F(HandleTest, TheActionsLeaveNoHandleOpen)
 
 TEST_F(HandleTest, StartingTheSchedulerLeavesNoMoreThanThePlatformsOwnLaunch)
 {
-    // Under Wine 8, WinExec itself leaves one handle open per launch (seen
-    // with a bare call, as here); the notice must add nothing to that.
-    const size_t platform = HandlesLeftBy([] { WinExec("\"C:\\Program Files\\TAVOBatt\\tbSched.exe\"", SW_SHOWNORMAL); });
+    // Under Wine 8, WaitForInputIdle itself leaves one handle open per
+    // launch (seen with a bare start, as here); the notice must add nothing
+    // to that.
+    const size_t platform = HandlesLeftBy(StandInScheduler::Launch);
     StandInScheduler::EndAll();
     EXPECT_EQ(platform, HandlesLeftBy(NotifySchedulerOfUninstall));
     EXPECT_EQ(2u, m_scheduler.Launches());

@@ -15,7 +15,7 @@
 
 namespace {
 
-constexpr LPCWSTR kLogPath = L"C:\\ProgramData\\tavobatt_refresh.log";
+using tbtest::kLogPath;
 constexpr LPCWSTR kSwitchKey = L"SOFTWARE\\TAVO\\TAVOBatt\\Refresh";
 constexpr LPCWSTR kScratch = L"SOFTWARE\\TAVOBattTests\\Log";
 
@@ -182,6 +182,32 @@ TEST_F(LogTest, ALineIsLostWhenAnotherWriterHoldsTheFileForASecond)
     EXPECT_GE(elapsed, 900u);
     EXPECT_LE(elapsed, 5000u);
     EXPECT_TRUE(tbtest::ReadFileBytes(kLogPath).empty());
+}
+
+TEST_F(LogTest, ALinkPlantedAtTheLogPathIsNotWrittenThrough)
+{
+    // Any user may create files in C:\ProgramData: a second name, or a
+    // symbolic link, for a file only administrators may change.
+    SwitchOn();
+    tbtest::ScopedFile victim(L"C:\\windows\\tbsetup-victim.txt");
+    const std::string original = "system data";
+    tbtest::WriteFileBytes(victim.path(), original.data(), original.size());
+    using PlantLink = bool (*)(LPCWSTR, LPCWSTR);
+    const std::pair<const char*, PlantLink> links[] = {
+        {"hard link", [](LPCWSTR link, LPCWSTR target) { return CreateHardLinkW(link, target, nullptr) != FALSE; }},
+        {"symbolic link",
+         [](LPCWSTR link, LPCWSTR target) { return CreateSymbolicLinkW(link, target, 0) != FALSE; }},
+    };
+    for (const auto& [name, plant] : links) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(plant(kLogPath, victim.path().c_str())) << GetLastError();
+
+        WriteLog(L"Test", 1, L"through the link");
+        DeleteFileW(kLogPath);
+
+        const std::vector<BYTE> bytes = tbtest::ReadFileBytes(victim.path());
+        EXPECT_EQ(original, std::string(bytes.begin(), bytes.end()));
+    }
 }
 
 TEST_F(LogTest, ANestedReportDuringAWriteWritesNothing)
