@@ -13,17 +13,22 @@
 namespace {
 
 // Resolves a path against the current directory into a kPathUnits buffer,
-// falling back to the text as it stands. FALSE only when even that fails.
+// falling back to the text as it stands when the platform cannot resolve it.
+// FALSE when the resolved path does not fit (the platform then answers the
+// size it needs and fills nothing), or when even the fall-back fails.
 BOOL ResolveFullPath(LPCWSTR lpszPath, LPWSTR lpszFull)
 {
-    if (GetFullPathNameW(lpszPath, kPathUnits, lpszFull, nullptr) != 0)
+    const DWORD cchFull = GetFullPathNameW(lpszPath, kPathUnits, lpszFull, nullptr);
+    if (cchFull >= kPathUnits)
+        return FALSE;
+    if (cchFull != 0)
         return TRUE;
     return SUCCEEDED(StringCchCopyNW(lpszFull, kPathUnits, lpszPath, kPathUnits));
 }
 
-bool IsPathSeparator(WCHAR ch)
+BOOL IsPathSeparator(WCHAR ch)
 {
-    return ch == L'\\' || ch == L'/';
+    return (ch == L'\\' || ch == L'/') ? TRUE : FALSE;
 }
 
 }  // namespace
@@ -48,8 +53,9 @@ BOOL IsAllowedPath(LPCWSTR lpszPath)
     if (!ResolveFullPath(szProductFolder, szFullFolder) || !ResolveFullPath(lpszPath, szFullPath))
         return FALSE;
 
+    // The folder is compared as resolved, over the length it has resolved.
     size_t cchFolder = 0;
-    if (FAILED(StringCchLengthW(szProductFolder, kPathUnits, &cchFolder)))
+    if (FAILED(StringCchLengthW(szFullFolder, kPathUnits, &cchFolder)))
         return FALSE;
 
     if (_wcsnicmp(szFullFolder, szFullPath, cchFolder) != 0)

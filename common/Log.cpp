@@ -15,7 +15,7 @@ namespace {
 
 // Set while a line is being written; the program is single-threaded, so a
 // plain flag is enough.
-int g_lineInProgress = 0;
+bool g_bLineInProgress = false;
 
 // The finished line lives in one process-wide buffer, not on the stack.
 WCHAR g_line[kLogLineUnits];
@@ -24,33 +24,35 @@ WCHAR g_line[kLogLineUnits];
 // create files: a link or a second name put there could steer this elevated
 // program's write into a file of the system's. Only a file with one name and
 // no reparse point is written.
-bool IsPlainFile(HANDLE hFile)
+BOOL IsPlainFile(HANDLE hFile)
 {
     BY_HANDLE_FILE_INFORMATION info = {};
-    return GetFileInformationByHandle(hFile, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0
-           && info.nNumberOfLinks == 1;
+    return (GetFileInformationByHandle(hFile, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0
+            && info.nNumberOfLinks == 1)
+               ? TRUE
+               : FALSE;
 }
 
 }  // namespace
 
-LogLineGuard::LogLineGuard() noexcept : m_acquired(g_lineInProgress == 0)
+LogLineGuard::LogLineGuard() noexcept : m_acquired(!g_bLineInProgress)
 {
     if (m_acquired)
-        g_lineInProgress = 1;
+        g_bLineInProgress = true;
 }
 
 LogLineGuard::~LogLineGuard()
 {
     if (m_acquired)
-        g_lineInProgress = 0;
+        g_bLineInProgress = false;
 }
 
-DWORD IsLogEnabled()
+BOOL IsLogEnabled()
 {
-    DWORD dwEnabled = 0;
-    if (FAILED(CReg::GetDW(HKEY_LOCAL_MACHINE, kLogSwitchKey, kLogSwitchValue, &dwEnabled)))
-        return 0;
-    return dwEnabled;
+    DWORD dwSwitch = 0;
+    if (FAILED(CReg::GetDW(HKEY_LOCAL_MACHINE, kLogSwitchKey, kLogSwitchValue, &dwSwitch)))
+        return FALSE;
+    return dwSwitch != 0 ? TRUE : FALSE;
 }
 
 void ReportNullArgument(LPCWSTR lpszFunction, int nLine, LPCWSTR lpszParameter)
@@ -60,7 +62,7 @@ void ReportNullArgument(LPCWSTR lpszFunction, int nLine, LPCWSTR lpszParameter)
 
 void WriteLog(LPCWSTR lpszFunction, int nLine, LPCWSTR lpszFormat, ...)
 {
-    if (IsLogEnabled() == 0)
+    if (!IsLogEnabled())
         return;
     if (lpszFunction == nullptr || lpszFormat == nullptr)
         return;
@@ -96,13 +98,13 @@ void WriteLog(LPCWSTR lpszFunction, int nLine, LPCWSTR lpszFormat, ...)
     AppendLogText(szPath, g_line);
 }
 
-void CreateLogFilePath(LPWSTR lpszPath, DWORD cchPath, LPCWSTR szFilename)
+void CreateLogFilePath(LPWSTR lpszPath, DWORD cchPath, LPCWSTR lpszFilename)
 {
     if (lpszPath == nullptr) {
         ReportNullArgument(L"CreateLogFilePath", __LINE__, L"lpszPath");
         return;
     }
-    if (szFilename == nullptr) {
+    if (lpszFilename == nullptr) {
         ReportNullArgument(L"CreateLogFilePath", __LINE__, L"szFilename");
         return;
     }
@@ -110,9 +112,9 @@ void CreateLogFilePath(LPWSTR lpszPath, DWORD cchPath, LPCWSTR szFilename)
     WCHAR szFolder[kPathUnits] = {};
     WCHAR szJoined[kPathUnits] = {};
     if (SHGetSpecialFolderPathW(nullptr, szFolder, CSIDL_COMMON_APPDATA, FALSE))
-        StringCchPrintfW(szJoined, kPathUnits, kFileInFolderFormat, szFolder, szFilename);
+        StringCchPrintfW(szJoined, kPathUnits, kFileInFolderFormat, szFolder, lpszFilename);
     else
-        StringCchPrintfW(szJoined, kPathUnits, kFileInCurrentDirectoryFormat, szFilename);
+        StringCchPrintfW(szJoined, kPathUnits, kFileInCurrentDirectoryFormat, lpszFilename);
     // A path cut to the caller's capacity is used as it is: the log is a
     // diagnostic aid and nothing else depends on its name.
     static_cast<void>(StringCchCopyW(lpszPath, cchPath, szJoined));

@@ -11,12 +11,13 @@
 // follows the platform's wide printf conventions: %s takes UTF-16 text.
 void WriteLog(LPCWSTR lpszFunction, int nLine, LPCWSTR lpszFormat, ...);
 
-// The "Log" switch as read now (never cached); 0 when it cannot be read.
-[[nodiscard]] DWORD IsLogEnabled();
+// TRUE when the "Log" switch, read now (never cached), is nonzero; FALSE when
+// it is 0 or cannot be read.
+[[nodiscard]] BOOL IsLogEnabled();
 
 // The log file's full path; ".\<name>" when the common application-data
 // folder cannot be obtained.
-void CreateLogFilePath(LPWSTR lpszPath, DWORD cchPath, LPCWSTR szFilename);
+void CreateLogFilePath(LPWSTR lpszPath, DWORD cchPath, LPCWSTR lpszFilename);
 
 // "[YYYY/MM/DD hh:mm:ss.mmm]" from the local time.
 void FormatLogTimeStamp(LPWSTR lpszOut, size_t cchOut);

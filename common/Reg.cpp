@@ -22,9 +22,8 @@ HRESULT CReg::Create(HKEY hRoot, LPCWSTR lpSubkey)
     if (IsExistKey(hRoot, lpSubkey))
         return S_OK;
 
-    WCHAR szClass[] = L"";
     UniqueHKey key;
-    if (RegCreateKeyExW(hRoot, lpSubkey, 0, szClass, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, key.put(), nullptr)
+    if (RegCreateKeyExW(hRoot, lpSubkey, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, key.put(), nullptr)
         != ERROR_SUCCESS)
         return E_FAIL;
     return S_OK;

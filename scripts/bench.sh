@@ -3,11 +3,10 @@
 # its own (build/bench-prefix) and prints a table of medians, min and max.
 set -eu
 cd "$(dirname "$0")/.."
-# Wine wants a home folder; a bare CI environment may not name one.
-export HOME="${HOME:-$(pwd)/build}"
 ./scripts/deps.sh >/dev/null
 ./scripts/build.sh >/dev/null
-export WINEPREFIX="$(pwd)/build/bench-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
+export WINEPREFIX="$(pwd)/build/bench-prefix"
+. ./tests/wine/env.sh
 trap './tests/wine/prefix-down.sh "$WINEPREFIX" >/dev/null' EXIT
 ./tests/wine/prefix-up.sh "$WINEPREFIX" build/bin/tbSchedStandIn.exe >/dev/null
 echo "tbSetup benchmark, $(date -u +%Y-%m-%d), $(nproc) cores, $(wine --version), $(uname -m)"
@@ -15,10 +14,7 @@ wine build/bin/tbBench.exe | tr -d '\r'
 
 # Peak memory, as Linux sees the process that runs tbSetup.exe: Wine's own
 # loader and DLLs included, so it bounds what the program itself uses.
-command -v /usr/bin/time >/dev/null 2>&1 || { apt-get install -y -q time >/dev/null 2>&1 || true; }
-if [ -x /usr/bin/time ]; then
-  for args in "" "/Commit" "/StandAlone"; do
-    kib=$(/usr/bin/time -f %M wine build/bin/tbSetup.exe $args 2>&1 >/dev/null | tail -n 1)
-    printf '| %-44s | %9s | %9s | %9s | %-5s | %s\n' "peak resident set, tbSetup.exe ${args:-(no switch)}" "$kib" "" "" "KiB" "one run, Wine included"
-  done
-fi
+for args in "" "/Commit" "/StandAlone"; do
+  kib=$(/usr/bin/time -f %M wine build/bin/tbSetup.exe $args 2>&1 >/dev/null | tail -n 1)
+  printf '| %-44s | %9s | %9s | %9s | %-5s | %s\n' "peak resident set, tbSetup.exe ${args:-(no switch)}" "$kib" "" "" "KiB" "one run, Wine included"
+done

@@ -6,15 +6,14 @@
 # after each step what tbSetup.exe may change.
 set -eu
 cd "$(dirname "$0")/.."
-# Wine wants a home folder; a bare CI environment may not name one.
-export HOME="${HOME:-$(pwd)/build}"
 ./scripts/deps.sh
 ./scripts/build.sh >/dev/null
 echo "build: build/bin/tbSetup.exe and build/bin/TAVOBatt-setup.exe are ready"
 
 root=$(pwd)
 bin="$root/build/bin"
-export WINEPREFIX="$root/build/demo-prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
+export WINEPREFIX="$root/build/demo-prefix"
+. ./tests/wine/env.sh
 trap './tests/wine/prefix-down.sh "$WINEPREFIX" >/dev/null' EXIT
 ./tests/wine/prefix-up.sh "$WINEPREFIX"
 

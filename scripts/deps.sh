@@ -5,10 +5,13 @@
 #   cmake                                    the build
 #   googletest                               sources of the test framework
 #   clang, clang-tidy, cppcheck              a second compiler and static analysis
-#   nsis                                     the example installer
+#   nsis                                     the example NSIS installer
+#   msitools, wixl                           the example MSI package
+#   osslsigncode, openssl                    Authenticode signing and its test
+#   time                                     the benchmark's peak-memory measure
 set -eu
 need=""
-for pkg in g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools wine wine64 cmake googletest clang clang-tidy cppcheck nsis; do
+for pkg in g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools wine wine64 cmake googletest clang clang-tidy cppcheck nsis msitools wixl osslsigncode openssl time; do
   dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || need="$need $pkg"
 done
 if [ -z "$need" ]; then

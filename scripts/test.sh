@@ -1,15 +1,17 @@
 #!/bin/sh
 # The test command: installs what is missing, builds everything, checks the
-# sources with a second compiler, and runs every test under Wine.
+# sources (a second compiler, clang-tidy, cppcheck), and runs every test under
+# Wine.
 set -eu
 cd "$(dirname "$0")/.."
-# Wine wants a home folder; a bare CI environment may not name one.
-export HOME="${HOME:-$(pwd)/build}"
+. ./tests/wine/env.sh
 echo "== dependencies"
 ./scripts/deps.sh
 echo "== build"
 ./scripts/build.sh
-echo "== clang syntax check (x86_64-w64-mingw32)"
+echo "== static checks (clang syntax check, clang-tidy, cppcheck)"
 ./scripts/lint.sh
+echo "== reproducible build"
+./scripts/check-reproducible.sh
 echo "== tests (under Wine, in build/wineprefix)"
 ctest --preset mingw "$@"

@@ -2,8 +2,6 @@
 
 #include <wchar.h>
 
-#include "common/Product.h"
-
 namespace {
 
 // Skips the program name that leads a command line, as the platform's own
@@ -31,32 +29,37 @@ LPCWSTR SkipProgramName(LPCWSTR lpCommandLine)
 
 }  // namespace
 
-DWORD SelectActions(LPCWSTR lpCommandLine)
+ActionFlags SelectActions(LPCWSTR lpCommandLine)
 {
     if (lpCommandLine == nullptr)
-        return 0;
+        return ActionFlags::None;
     LPCWSTR lpArguments = SkipProgramName(lpCommandLine);
     for (const SetupMode& mode : kSetupModes) {
         if (wcsstr(lpArguments, mode.lpSwitch) != nullptr)
-            return mode.dwActions;
+            return mode.actions;
     }
-    return 0;
+    return ActionFlags::None;
 }
 
-void RunActions(DWORD dwActions, HINSTANCE hInstance)
+void RunActions(ActionFlags actions, HINSTANCE hInstance)
 {
-    WCHAR SchedulerPath[kPathUnits] = {};
+    SchedulerPath schedulerPath = {};
 
-    if (dwActions & kActionRegisterAutostart)
-        RegisterAutostart(SchedulerPath);
-    if (dwActions & kActionLocateBesideProgram)
-        LocateSchedulerBesideProgram(hInstance, SchedulerPath);
-    if (dwActions & kActionNotifyScheduler)
+    if (HasAction(actions, ActionFlags::RegisterAutostart)) {
+        FindSchedulerThroughAppPaths(schedulerPath);
+        RegisterAutostart(schedulerPath);
+    }
+    if (HasAction(actions, ActionFlags::LocateBesideProgram))
+        LocateSchedulerBesideProgram(hInstance, schedulerPath);
+    if (HasAction(actions, ActionFlags::NotifyScheduler))
         NotifySchedulerOfUninstall();
-    if ((dwActions & kActionImportSettings) && SchedulerPath[0] != L'\0')
-        ImportSettingsFile(SchedulerPath, (dwActions & kActionRegisterAutostart) ? TRUE : FALSE);
-    if (dwActions & kActionGrantAccess)
+    if (HasAction(actions, ActionFlags::ImportSettings)) {
+        // Only an installation's commit removes the file once it is merged.
+        const BOOL bDeleteAfterImport = HasAction(actions, ActionFlags::RegisterAutostart);
+        ImportSettingsFile(schedulerPath, bDeleteAfterImport);
+    }
+    if (HasAction(actions, ActionFlags::GrantAccess))
         GrantUsersAccessToProductKey();
-    if (dwActions & kActionMarkLegacySystem)
+    if (HasAction(actions, ActionFlags::MarkLegacySystem))
         MarkLegacySystem();
 }

@@ -1,13 +1,12 @@
 // Stand-alone mode: the scheduler is expected beside this program.
 
-#include "common/Product.h"
 #include "companion/Scheduler.h"
 #include "setup/Setup.h"
 
 // Last: it marks the unbounded string functions of earlier headers as banned.
 #include <strsafe.h>
 
-void LocateSchedulerBesideProgram(HINSTANCE hInstance, LPWSTR lpSchedulerPath)
+void LocateSchedulerBesideProgram(HINSTANCE hInstance, SchedulerPath& schedulerPath)
 {
     WCHAR szFolder[kPathUnits] = {};
     const DWORD cchModule = GetModuleFileNameW(hInstance, szFolder, kPathUnits);
@@ -23,6 +22,6 @@ void LocateSchedulerBesideProgram(HINSTANCE hInstance, LPWSTR lpSchedulerPath)
     if (p > szFolder)
         p[1] = L'\0';
 
-    if (FAILED(StringCchPrintfW(lpSchedulerPath, kPathUnits, L"%s%s.exe", szFolder, kSchedulerBaseName)))
-        lpSchedulerPath[0] = L'\0';
+    if (FAILED(StringCchPrintfW(schedulerPath, kPathUnits, L"%s%s.exe", szFolder, kSchedulerBaseName)))
+        schedulerPath[0] = L'\0';
 }

@@ -59,10 +59,12 @@ BOOL ImportWithRegTool(LPCWSTR lpSettingsPath)
 
 }  // namespace
 
-void ImportSettingsFile(LPCWSTR lpSchedulerPath, BOOL bDeleteAfterImport)
+void ImportSettingsFile(const SchedulerPath& schedulerPath, BOOL bDeleteAfterImport)
 {
+    if (schedulerPath[0] == L'\0')
+        return;
     WCHAR szSettingsPath[kPathUnits] = {};
-    if (FAILED(StringCchPrintfW(szSettingsPath, kPathUnits, L"%s%s", lpSchedulerPath, kSettingsFileSuffix)))
+    if (FAILED(StringCchPrintfW(szSettingsPath, kPathUnits, L"%s%s", schedulerPath, kSettingsFileSuffix)))
         return;
 
     // Only a file inside the product folder is ever merged, or removed.

@@ -9,34 +9,60 @@
 
 #include <windows.h>
 
-// One bit per action. The values are internal to the process.
-enum ActionFlag : DWORD {
-    kActionImportSettings = 0x2,        // merge the scheduler's settings file
-    kActionRegisterAutostart = 0x4,     // App Paths lookup, Run value; delete the settings file after import
-    kActionGrantAccess = 0x20,          // Users get full access to the product key and its direct subkeys
-    kActionLocateBesideProgram = 0x400, // scheduler path from this program's own folder
-    kActionNotifyScheduler = 0x1000,    // make sure the scheduler runs and send it the uninstall notice
-    kActionMarkLegacySystem = 0x2000,   // "Limited" = 1 on Windows XP
+#include "common/Product.h"
+
+// Results of the program's own helpers: a BOOL, TRUE when the helper did
+// what its name says (or, for a question, when the answer is yes). Where a
+// contract says otherwise it says so: CReg returns HRESULTs, the grant Win32
+// error codes. The actions themselves return nothing.
+
+// One bit per action, in the order the driver runs them. The values are
+// internal to the process.
+enum class ActionFlags : DWORD {
+    None = 0,
+    RegisterAutostart = 1u << 0,    // App Paths lookup, Run value; delete the settings file after import
+    LocateBesideProgram = 1u << 1,  // scheduler path from this program's own folder
+    NotifyScheduler = 1u << 2,      // make sure the scheduler runs and send it the uninstall notice
+    ImportSettings = 1u << 3,       // merge the scheduler's settings file
+    GrantAccess = 1u << 4,          // Users get modify rights on the product key and its direct subkeys
+    MarkLegacySystem = 1u << 5,     // "Limited" = 1 on Windows XP
 };
+
+constexpr ActionFlags operator|(ActionFlags a, ActionFlags b)
+{
+    return static_cast<ActionFlags>(static_cast<DWORD>(a) | static_cast<DWORD>(b));
+}
+
+// TRUE when the set holds the action.
+constexpr BOOL HasAction(ActionFlags set, ActionFlags action)
+{
+    return (static_cast<DWORD>(set) & static_cast<DWORD>(action)) != 0 ? TRUE : FALSE;
+}
 
 struct SetupMode {
     LPCWSTR lpSwitch;
-    DWORD dwActions;
+    ActionFlags actions;
 };
 
 // Looked for in this order; the first switch found wins.
 inline constexpr SetupMode kSetupModes[] = {
-    {L"/Commit", kActionRegisterAutostart | kActionImportSettings | kActionGrantAccess | kActionMarkLegacySystem},
-    {L"/Uninstall", kActionNotifyScheduler},
-    {L"/StandAlone", kActionLocateBesideProgram | kActionImportSettings | kActionGrantAccess},
+    {L"/Commit", ActionFlags::RegisterAutostart | ActionFlags::ImportSettings | ActionFlags::GrantAccess
+                     | ActionFlags::MarkLegacySystem},
+    {L"/Uninstall", ActionFlags::NotifyScheduler},
+    {L"/StandAlone", ActionFlags::LocateBesideProgram | ActionFlags::ImportSettings | ActionFlags::GrantAccess},
 };
+
+// The scheduler executable's full path, owned by the driver for the whole
+// run: filled by the App Paths lookup or the own-folder lookup, read by the
+// import. An empty string means that no path is known.
+using SchedulerPath = WCHAR[kPathUnits];
 
 // The actions selected by a full command line. The program name that leads
 // it is skipped (quoted or not, as the platform splits it), so a path that
 // happens to contain a switch never selects a mode; a line that starts with
 // '/' has no program name. The switches are then case-sensitive substrings
 // of the rest.
-[[nodiscard]] DWORD SelectActions(LPCWSTR lpCommandLine);
+[[nodiscard]] ActionFlags SelectActions(LPCWSTR lpCommandLine);
 
 // Limits the libraries this process loads by name, from now on, to the
 // system folder: neither the current folder nor the program's own folder is
@@ -44,14 +70,15 @@ inline constexpr SetupMode kSetupModes[] = {
 void RestrictLibrarySearchToSystemFolder();
 
 // Runs the flagged actions in their fixed order.
-void RunActions(DWORD dwActions, HINSTANCE hInstance);
+void RunActions(ActionFlags actions, HINSTANCE hInstance);
 
-// The actions. lpSchedulerPath is the driver's kPathUnits buffer; empty means
-// that no scheduler path is known.
-void RegisterAutostart(LPWSTR lpSchedulerPath);
-void LocateSchedulerBesideProgram(HINSTANCE hInstance, LPWSTR lpSchedulerPath);
+// The actions, in the order the driver runs them. A lookup that finds
+// nothing leaves the path empty; the others do nothing with an empty path.
+void FindSchedulerThroughAppPaths(SchedulerPath& schedulerPath);
+void RegisterAutostart(const SchedulerPath& schedulerPath);
+void LocateSchedulerBesideProgram(HINSTANCE hInstance, SchedulerPath& schedulerPath);
 void NotifySchedulerOfUninstall();
-void ImportSettingsFile(LPCWSTR lpSchedulerPath, BOOL bDeleteAfterImport);
+void ImportSettingsFile(const SchedulerPath& schedulerPath, BOOL bDeleteAfterImport);
 void GrantUsersAccessToProductKey();
 void MarkLegacySystem();
 
@@ -67,4 +94,4 @@ void MarkLegacySystem();
 [[nodiscard]] BOOL IsWinXP();
 
 // Writes DWORD "Limited" under the product key.
-HRESULT SetRegLimited(DWORD dwValue);
+[[nodiscard]] HRESULT SetRegLimited(DWORD dwValue);

@@ -28,9 +28,9 @@ void StartScheduler(UniqueProcessInformation& scheduler)
     WaitForInputIdle(scheduler.process(), kSchedulerReadyWaitMs);
 }
 
-bool IsStillRunning(const UniqueProcessInformation& scheduler)
+BOOL IsStillRunning(const UniqueProcessInformation& scheduler)
 {
-    return scheduler && WaitForSingleObject(scheduler.process(), 0) == WAIT_TIMEOUT;
+    return (scheduler && WaitForSingleObject(scheduler.process(), 0) == WAIT_TIMEOUT) ? TRUE : FALSE;
 }
 
 }  // namespace

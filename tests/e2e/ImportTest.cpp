@@ -2,7 +2,9 @@
 // and which registry editor runs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "common/Handles.h"
 #include "tests/support/TestSupport.h"
@@ -87,6 +89,32 @@ TEST(Import, ASettingsFileBeingWrittenIsNeitherImportedNorRemoved)
 
     EXPECT_FALSE(ImportedValue().has_value());
     EXPECT_TRUE(FileExists(install.settingsPath()));
+}
+
+// The median time of three "/Commit" runs, on a simulated installation with
+// or without its settings file.
+long MedianCommitMs(bool withSettingsFile)
+{
+    std::vector<long> samples;
+    for (int run = 0; run < 3; ++run) {
+        SimulatedInstallation install;
+        if (!withSettingsFile)
+            DeleteFileW(install.settingsPath().c_str());
+        samples.push_back(static_cast<long>(RunSetup(L"/Commit").elapsedMs));
+        EXPECT_EQ(withSettingsFile, ImportedValue().has_value());
+    }
+    std::sort(samples.begin(), samples.end());
+    return samples[1];
+}
+
+TEST(Import, WaitsForTheToolToEndNotForAFixedTime)
+{
+    // The import costs what reg.exe's own run costs (a few hundred
+    // milliseconds under Wine), and its result is there when tbSetup.exe
+    // has ended. A fixed wait of seconds would show in the difference.
+    const long withFile = MedianCommitMs(true);
+    const long withoutFile = MedianCommitMs(false);
+    EXPECT_LT(withFile - withoutFile, 2500) << withFile << " ms with the file, " << withoutFile << " ms without";
 }
 
 // A scheduler path inside the product folder whose settings path has exactly

@@ -13,7 +13,7 @@ using namespace tbtest;
 
 constexpr LPCWSTR kUninstallKey = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TAVOBatt";
 const std::wstring kFolder = kProductFolder;
-const std::wstring kScheduler = kFolder + L"\\tbSched.exe";
+const std::wstring kScheduler = kInstalledScheduler;
 
 // The installer replaces, and the uninstaller removes, the stand-in that the
 // other tests expect at the scheduler's location: put it back afterwards.

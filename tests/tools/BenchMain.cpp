@@ -51,9 +51,9 @@ Stats TimeRuns(const std::wstring& arguments, const std::function<void()>& prepa
 // Time per subkey of the access grant over a product key with n subkeys.
 Stats TimeGrant(int subkeys)
 {
-    ScopedKeyAside product(HKEY_LOCAL_MACHINE, kProductKey);
+    ScopedKeyAside product(HKEY_LOCAL_MACHINE, tbtest::kProductKey);
     for (int i = 0; i < subkeys; ++i)
-        WriteDword(HKEY_LOCAL_MACHINE, std::wstring(kProductKey) + L"\\Child" + std::to_wstring(i), L"Value", 1);
+        WriteDword(HKEY_LOCAL_MACHINE, std::wstring(tbtest::kProductKey) + L"\\Child" + std::to_wstring(i), L"Value", 1);
     std::vector<double> samples;
     for (int i = 0; i < kGrantRuns; ++i) {
         LARGE_INTEGER frequency;

@@ -20,7 +20,13 @@ void ExpectVerdicts(std::initializer_list<PathCase> cases)
 
 TEST(IsAllowedPath, AbsolutePaths)
 {
+    const std::wstring inside = L"C:\\Program Files\\TAVOBatt\\";
+    const std::wstring longest = inside + std::wstring(259 - inside.size(), L'x');
+    const std::wstring tooLong = inside + std::wstring(300, L'x');
     ExpectVerdicts({
+        // The longest path the resolution holds, and one it would have to cut.
+        {longest.c_str(), TRUE},
+        {tooLong.c_str(), FALSE},
         {L"C:\\Program Files\\TAVOBatt\\tbSched.exe.reg", TRUE},
         {L"c:\\PROGRAM FILES\\tavobatt\\TBSCHED.EXE.REG", TRUE},
         {L"C:\\Program Files\\TAVOBatt\\no such folder\\none.reg", TRUE},

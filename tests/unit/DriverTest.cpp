@@ -6,14 +6,16 @@
 
 namespace {
 
-constexpr DWORD kCommit =
-    kActionRegisterAutostart | kActionImportSettings | kActionGrantAccess | kActionMarkLegacySystem;
-constexpr DWORD kUninstall = kActionNotifyScheduler;
-constexpr DWORD kStandAlone = kActionLocateBesideProgram | kActionImportSettings | kActionGrantAccess;
+constexpr ActionFlags kCommit = ActionFlags::RegisterAutostart | ActionFlags::ImportSettings
+                                | ActionFlags::GrantAccess | ActionFlags::MarkLegacySystem;
+constexpr ActionFlags kUninstall = ActionFlags::NotifyScheduler;
+constexpr ActionFlags kStandAlone =
+    ActionFlags::LocateBesideProgram | ActionFlags::ImportSettings | ActionFlags::GrantAccess;
+constexpr ActionFlags kNone = ActionFlags::None;
 
 struct ModeCase {
     const wchar_t* commandLine;
-    DWORD expected;
+    ActionFlags expected;
 };
 
 TEST(SelectActions, CommandLinesSelectTheirModes)
@@ -29,24 +31,24 @@ TEST(SelectActions, CommandLinesSelectTheirModes)
         {L"tbSetup.exe /Committed", kCommit},
         {L"tbSetup.exe x/StandAloneX", kStandAlone},
         // Case-sensitive: lower case means nothing.
-        {L"tbSetup.exe /commit", 0},
-        {L"tbSetup.exe /UNINSTALL", 0},
-        {L"tbSetup.exe", 0},
-        {L"tbSetup.exe ", 0},
-        {L"", 0},
+        {L"tbSetup.exe /commit", kNone},
+        {L"tbSetup.exe /UNINSTALL", kNone},
+        {L"tbSetup.exe", kNone},
+        {L"tbSetup.exe ", kNone},
+        {L"", kNone},
         // The program's own path never selects a mode, quoted or not.
-        {L"C:/Commit/setup.exe", 0},
-        {L"\"C:\\Kit /Commit\\tbSetup.exe\"", 0},
+        {L"C:/Commit/setup.exe", kNone},
+        {L"\"C:\\Kit /Commit\\tbSetup.exe\"", kNone},
         {L"\"C:\\Kit /Commit\\tbSetup.exe\" /StandAlone", kStandAlone},
         {L"C:/Uninstall/setup.exe /Commit", kCommit},
         {L"C:\\Kit\\tbSetup.exe\t/Uninstall", kUninstall},
         // An unclosed quote takes the whole line as the program name.
-        {L"\"C:\\Kit\\tbSetup.exe /Commit", 0},
+        {L"\"C:\\Kit\\tbSetup.exe /Commit", kNone},
         // No program name at all, as CreateProcessW(path, L"/Commit") gives.
         {L"/Commit", kCommit},
         {L"/Uninstall", kUninstall},
         {L"/StandAlone /x", kStandAlone},
-        {L"/commit", 0},
+        {L"/commit", kNone},
     };
     for (const ModeCase& c : cases)
         EXPECT_EQ(c.expected, SelectActions(c.commandLine)) << "command line: " << testing::PrintToString(std::wstring(c.commandLine));
@@ -54,7 +56,7 @@ TEST(SelectActions, CommandLinesSelectTheirModes)
 
 TEST(SelectActions, NullCommandLineSelectsNothing)
 {
-    EXPECT_EQ(0u, SelectActions(nullptr));
+    EXPECT_EQ(kNone, SelectActions(nullptr));
 }
 
 TEST(LibrarySearch, ALibraryInTheCurrentFolderIsNoLongerLoaded)

@@ -75,18 +75,20 @@ size_t HandlesLeftBy(const std::function<void()>& action)
 // Every action except the notice, along its main and its failure paths.
 void RunEveryQuietAction(const SimulatedInstallation& install)
 {
-    WCHAR szPath[MAX_PATH] = {};
+    SchedulerPath szPath = {};
+    SchedulerPath szOutside = L"C:\\Kit\\tbSched.exe";
     WriteSettingsFile(install.settingsPath(), kImportedSubkey, {{kImportedValueName, 1}});
+    FindSchedulerThroughAppPaths(szPath);
     RegisterAutostart(szPath);
-    ImportSettingsFile(szPath, TRUE);                    // imported and removed
-    ImportSettingsFile(szPath, TRUE);                    // missing
-    ImportSettingsFile(L"C:\\Kit\\tbSched.exe", TRUE);  // outside the product folder
+    ImportSettingsFile(szPath, TRUE);     // imported and removed
+    ImportSettingsFile(szPath, TRUE);     // missing
+    ImportSettingsFile(szOutside, TRUE);  // outside the product folder
     LocateSchedulerBesideProgram(nullptr, szPath);
     GrantUsersAccessToProductKey();
     MarkLegacySystem();
 
     DWORD value = 0;
-    static_cast<void>(CReg::GetDW(HKEY_LOCAL_MACHINE, kProductKey, L"Missing", &value));
+    static_cast<void>(CReg::GetDW(HKEY_LOCAL_MACHINE, tbtest::kProductKey, L"Missing", &value));
     static_cast<void>(CReg::SetDW(HKEY_LOCAL_MACHINE, kImportedSubkey, L"Other", 1));
     static_cast<void>(CReg::Create(HKEY_LOCAL_MACHINE, nullptr));  // logged
     static_cast<void>(IsAllowedPath(L"..\\x.reg"));
@@ -96,8 +98,8 @@ class HandleTest : public testing::Test {
 protected:
     HandleTest()
     {
-        WriteDword(HKEY_LOCAL_MACHINE, std::wstring(kProductKey) + L"\\Refresh", L"Log", 1);
-        WriteDword(HKEY_LOCAL_MACHINE, std::wstring(kProductKey) + L"\\Child", L"Value", 1);
+        WriteDword(HKEY_LOCAL_MACHINE, std::wstring(tbtest::kProductKey) + L"\\Refresh", L"Log", 1);
+        WriteDword(HKEY_LOCAL_MACHINE, std::wstring(tbtest::kProductKey) + L"\\Child", L"Value", 1);
     }
     ~HandleTest() override { DeleteFileW(kLogPath); }
 

@@ -113,7 +113,7 @@ TEST_F(LogTest, TheSwitchIsReadAsRawBytesOnEveryCall)
 
         ReportNullArgument(L"Test", 1, L"lpTest");
 
-        EXPECT_EQ(c.on, IsLogEnabled() != 0);
+        EXPECT_EQ(c.on, IsLogEnabled() != FALSE);
         EXPECT_EQ(c.on, tbtest::FileExists(kLogPath));
     }
 }

@@ -3,8 +3,7 @@
 #   prefix-down.sh PREFIX
 set -u
 export WINEPREFIX="$1"
-wineserver=/usr/lib/wine/wineserver
-[ -x "$wineserver" ] || wineserver=$(command -v wineserver)
+. "$(dirname "$0")/env.sh"
 "$wineserver" -k 2>/dev/null || true
 "$wineserver" -w 2>/dev/null || true
 echo "prefix-down: wineserver of $1 ended"

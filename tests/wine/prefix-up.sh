@@ -6,9 +6,8 @@
 set -eu
 prefix=$1
 standin=${2:-}
-export WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree=;mshtml="
-wineserver=/usr/lib/wine/wineserver
-[ -x "$wineserver" ] || wineserver=$(command -v wineserver)
+export WINEPREFIX="$prefix"
+. "$(dirname "$0")/env.sh"
 
 if [ -d "$prefix" ]; then
   "$wineserver" -k 2>/dev/null || true

@@ -3,6 +3,5 @@
 # the WINEPREFIX of the calling test names. Exit code: the program's.
 set -e
 : "${WINEPREFIX:?WINEPREFIX must name the test prefix}"
-export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="mscoree=;mshtml="
+. "$(dirname "$0")/env.sh"
 exec wine "$@"
