@@ -8,7 +8,8 @@ namespace {
 // The platform keeps a link's target in this value, of type REG_LINK.
 constexpr LPCWSTR kLinkTargetValue = L"SymbolicLinkValue";
 
-// The product's own keys go two levels deep; a deeper tree is not walked.
+// The product's own keys go two levels deep. A user may nest keys without
+// end: a tree deeper than this is not walked, and counts as not free.
 constexpr int kMaxLinkScanDepth = 16;
 
 BOOL IsSubtreeFreeOfLinks(HKEY hKey, int nDepth)

@@ -23,6 +23,9 @@ TEST(Program, EmbedsTheElevationManifestAsResourceOne)
     const std::string manifest(text, SizeofResource(image.get(), resource));
     EXPECT_NE(std::string::npos, manifest.find("level=\"requireAdministrator\""));
     EXPECT_NE(std::string::npos, manifest.find("uiAccess=\"false\""));
+    // The manifest's identity carries the same version as the resource.
+    const std::wstring version = TBSETUP_VERSION_FULL;
+    EXPECT_NE(std::string::npos, manifest.find("version=\"" + std::string(version.begin(), version.end()) + "\""));
 }
 
 // The state a run may change, for before-and-after comparison.
@@ -68,6 +71,43 @@ TEST(Program, ItsOwnPathNeverSelectsAMode)
     EXPECT_EQ(0u, result.exitCode);
     EXPECT_TRUE(before == Observe(install));
     EXPECT_FALSE(ReadValue(HKEY_LOCAL_MACHINE, kRunKey, kRunValueName).has_value());
+}
+
+TEST(Program, CarriesTheProjectVersion)
+{
+    const std::wstring path = SetupExePath();
+    DWORD dwHandle = 0;
+    const DWORD cbInfo = GetFileVersionInfoSizeW(path.c_str(), &dwHandle);
+    ASSERT_NE(0u, cbInfo);
+    std::vector<BYTE> info(cbInfo);
+    ASSERT_TRUE(GetFileVersionInfoW(path.c_str(), 0, cbInfo, info.data()));
+
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT cbFixed = 0;
+    ASSERT_TRUE(VerQueryValueW(info.data(), L"\\", reinterpret_cast<LPVOID*>(&fixed), &cbFixed));
+    WCHAR szFixed[64] = {};
+    swprintf(szFixed, 64, L"%u.%u.%u.%u", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+             HIWORD(fixed->dwFileVersionLS), LOWORD(fixed->dwFileVersionLS));
+    EXPECT_EQ(std::wstring(TBSETUP_VERSION_FULL), szFixed);
+    EXPECT_EQ(fixed->dwFileVersionMS, fixed->dwProductVersionMS);
+    EXPECT_EQ(fixed->dwFileVersionLS, fixed->dwProductVersionLS);
+
+    const std::pair<LPCWSTR, std::wstring> strings[] = {
+        {L"CompanyName", L"TAVO"},
+        {L"ProductName", L"TAVOBatt"},
+        {L"FileDescription", L"TAVOBatt set-up companion"},
+        {L"OriginalFilename", L"tbSetup.exe"},
+        {L"FileVersion", TBSETUP_VERSION_FULL},
+        {L"ProductVersion", TBSETUP_VERSION_FULL},
+    };
+    for (const auto& [name, expected] : strings) {
+        LPWSTR text = nullptr;
+        UINT cchText = 0;
+        const std::wstring query = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+        ASSERT_TRUE(VerQueryValueW(info.data(), query.c_str(), reinterpret_cast<LPVOID*>(&text), &cchText))
+            << testing::PrintToString(query);
+        EXPECT_EQ(expected, std::wstring(text)) << testing::PrintToString(query);
+    }
 }
 
 TEST(Program, ACallerThatPassesNoProgramNameStillSelectsTheMode)

@@ -88,6 +88,7 @@ TEST_F(MsiTest, InstallCommitsAfterTheFilesAndRemovalNotifiesBeforeThem)
 {
     const MsiRun install = RunMsiexec(L"/i \"" + Msi(L"TAVOBatt.msi") + L"\"");
     ASSERT_EQ(0u, install.exitCode) << install.log;
+    EXPECT_TRUE(std::regex_search(install.log, std::regex("ProductVersion = " TBSETUP_MSI_VERSION "\\s")));
     ExpectCommitted();
     EXPECT_TRUE(FileExists(std::wstring(kProductFolder) + L"\\tbSetup.exe"));
     EXPECT_EQ(0u, m_scheduler.Notices());
