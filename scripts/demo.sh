@@ -3,7 +3,8 @@
 # installer, then, in a Wine prefix of its own (build/demo-prefix), installs
 # TAVOBatt silently (the installer runs "tbSetup.exe /Commit") and removes it
 # again (the uninstaller runs "tbSetup.exe /Uninstall"), printing before and
-# after each step what tbSetup.exe may change.
+# after each step what tbSetup.exe may change; then does the same with the
+# example MSI package through msiexec.
 set -eu
 cd "$(dirname "$0")/.."
 ./scripts/deps.sh
@@ -42,3 +43,15 @@ printf '@"C:\\Program Files\\TAVOBatt\\uninstall.exe" /S _?=C:\\Program Files\\T
   > "$WINEPREFIX/drive_c/uninstall-tavobatt.bat"
 wine cmd /c 'C:\uninstall-tavobatt.bat'
 inspect "after uninstall: the scheduler was started and received one notice"
+
+# The same product as an MSI package, as a deployment system installs it.
+msi=$(winepath -w "$bin/TAVOBatt.msi" 2>/dev/null)
+echo
+echo "==== msiexec /i TAVOBatt.msi /qn   (Windows Installer runs tbSetup.exe /Commit as a deferred custom action)"
+wine msiexec /i "$msi" /qn
+inspect "after the MSI installation: Run value, imported settings, settings file gone"
+
+echo
+echo "==== msiexec /x TAVOBatt.msi /qn   (runs tbSetup.exe /Uninstall before any file or value is removed)"
+wine msiexec /x "$msi" /qn
+inspect "after the MSI removal: one more notice, Run value gone"
