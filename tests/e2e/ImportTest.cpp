@@ -180,7 +180,7 @@ TEST(Import, OnlyTheSystemRegToolRuns)
     ScopedFile regedit(kit.path() + L"\\regedit.exe");
     ASSERT_TRUE(CopyFileW(SetupExePath().c_str(), program.path().c_str(), FALSE));
     for (const ScopedFile* tool : {&reg, &regedit})
-        ASSERT_TRUE(CopyFileW((BinDir() + L"\\tbSchedStandIn.exe").c_str(), tool->path().c_str(), FALSE));
+        ASSERT_TRUE(CopyFileW(StandInExePath().c_str(), tool->path().c_str(), FALSE));
 
     RunSetup(L"/Commit", program.path(), kit.path());
 

@@ -22,7 +22,7 @@ protected:
     ~InstallerTest() override
     {
         DeleteFileW((kFolder + L"\\uninstall.exe").c_str());
-        CopyFileW((BinDir() + L"\\tbSchedStandIn.exe").c_str(), kScheduler.c_str(), FALSE);
+        StandInScheduler::Reinstall();
     }
 
     ScopedKeyAside m_appPaths{HKEY_LOCAL_MACHINE, kAppPathsSubkey};

@@ -30,10 +30,7 @@ MsiRun RunMsiexec(const std::wstring& arguments)
 {
     const std::wstring logPath = L"C:\\tbsetup-msi.log";
     DeleteFileW(logPath.c_str());
-    WCHAR szSystem[MAX_PATH] = {};
-    GetSystemDirectoryW(szSystem, MAX_PATH);
-    const std::wstring msiexec = std::wstring(szSystem) + L"\\msiexec.exe";
-    const RunResult result = RunProgram(msiexec, L"msiexec " + arguments + L" /qn /l*v \"" + logPath + L"\"");
+    const RunResult result = RunProgram(SystemProgramPath(L"msiexec.exe"), L"msiexec " + arguments + L" /qn /l*v \"" + logPath + L"\"");
     const std::vector<BYTE> log = ReadFileBytes(logPath);
     DeleteFileW(logPath.c_str());
     return {result.exitCode, std::string(log.begin(), log.end())};
@@ -64,9 +61,7 @@ protected:
         for (LPCWSTR product : {TBSETUP_MSI_PRODUCT_CODE, TBSETUP_MSI_UPGRADE_PRODUCT_CODE})
             if (IsRegistered(product))
                 RunMsiexec(std::wstring(L"/x ") + product);
-        StandInScheduler::EndAll();
-        CreateDirectoryW(kProductFolder, nullptr);
-        CopyFileW((BinDir() + L"\\tbSchedStandIn.exe").c_str(), kInstalledScheduler, FALSE);
+        StandInScheduler::Reinstall();
     }
 
     // The "/Commit" result, as after the NSIS installer.

@@ -33,7 +33,7 @@ public:
     SchedulerMissing()
     {
         EXPECT_TRUE(MoveFileW(kInstalledScheduler, kSchedulerAside));
-        EXPECT_TRUE(CopyFileW((BinDir() + L"\\tbSchedStandIn.exe").c_str(), kProgramExe, FALSE));
+        EXPECT_TRUE(CopyFileW(StandInExePath().c_str(), kProgramExe, FALSE));
     }
     ~SchedulerMissing()
     {

@@ -23,6 +23,18 @@ std::wstring SetupExePath()
     return BinDir() + L"\\tbSetup.exe";
 }
 
+std::wstring StandInExePath()
+{
+    return BinDir() + L"\\tbSchedStandIn.exe";
+}
+
+std::wstring SystemProgramPath(LPCWSTR name)
+{
+    WCHAR szSystem[MAX_PATH] = {};
+    GetSystemDirectoryW(szSystem, MAX_PATH);
+    return std::wstring(szSystem) + L"\\" + name;
+}
+
 RunResult RunProgram(const std::wstring& application, const std::wstring& commandLine,
                      const std::wstring& currentDirectory, DWORD timeoutMs)
 {
@@ -344,6 +356,13 @@ void StandInScheduler::Launch()
     ASSERT_TRUE(CreateProcessW(kInstalledScheduler, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                                nullptr, &startup, child.put()));
     WaitForInputIdle(child.process(), 10000);
+}
+
+void StandInScheduler::Reinstall()
+{
+    EndAll();
+    CreateDirectoryW(kProductFolder, nullptr);
+    CopyFileW(StandInExePath().c_str(), kInstalledScheduler, FALSE);
 }
 
 void StandInScheduler::Start()

@@ -36,6 +36,10 @@ inline constexpr DWORD kQuickRunMs = 20000;
 // The folder that holds the test programs, tbSetup.exe and the stand-in.
 std::wstring BinDir();
 std::wstring SetupExePath();
+// The stand-in scheduler as built (installed in the prefix as tbSched.exe).
+std::wstring StandInExePath();
+// A program of the system folder, by its full path.
+std::wstring SystemProgramPath(LPCWSTR name);
 
 struct RunResult {
     DWORD exitCode = STILL_ACTIVE;
@@ -221,6 +225,9 @@ public:
     void Start();
     // Starts one instance and waits until it is ready for input, no longer.
     static void Launch();
+    // Ends every instance and puts the stand-in back at the scheduler's
+    // location, after an installer replaced or removed it.
+    static void Reinstall();
     DWORD Launches() const;
     DWORD Notices() const;
     // The current folder the last instance was started in.

@@ -76,9 +76,7 @@ void PrintMsiRows()
     ScopedKeyAside appPaths(HKEY_LOCAL_MACHINE, kAppPathsSubkey);
     ScopedKeyAside product(HKEY_LOCAL_MACHINE, tbtest::kProductKey);
     ScopedValueAside run(HKEY_LOCAL_MACHINE, kRunKey, kRunValueName);
-    WCHAR szSystem[MAX_PATH] = {};
-    GetSystemDirectoryW(szSystem, MAX_PATH);
-    const std::wstring msiexec = std::wstring(szSystem) + L"\\msiexec.exe";
+    const std::wstring msiexec = SystemProgramPath(L"msiexec.exe");
     const std::wstring package = L"\"" + BinDir() + L"\\TAVOBatt.msi\"";
     std::vector<double> install;
     std::vector<double> removal;
@@ -86,9 +84,7 @@ void PrintMsiRows()
         install.push_back(RunProgram(msiexec, L"msiexec /i " + package + L" /qn").elapsedMs);
         removal.push_back(RunProgram(msiexec, L"msiexec /x " + package + L" /qn").elapsedMs);
     }
-    StandInScheduler::EndAll();
-    CreateDirectoryW(kProductFolder, nullptr);
-    CopyFileW((BinDir() + L"\\tbSchedStandIn.exe").c_str(), kInstalledScheduler, FALSE);
+    StandInScheduler::Reinstall();
     PrintRow("msiexec /i TAVOBatt.msi /qn", Summarise(install), "ms", "includes /Commit");
     PrintRow("msiexec /x TAVOBatt.msi /qn", Summarise(removal), "ms", "includes /Uninstall: 2000 ms of waits");
 }
